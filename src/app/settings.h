@@ -1,0 +1,55 @@
+#pragma once
+// The user's preferences, one record filled from "Talvoro.ini" at start-up.
+// Owned by the GUI thread. The server thread reads KeepAlive, KeepAliveCycleTime and TraceWhisper,
+// the file-server thread reads and may set FileServerHalt: those fields are atomics so that every
+// read and write is one whole value.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace talvoro::app {
+
+struct Settings {
+    std::string UserName;
+    std::string Host;  // default: this computer's host name
+    std::int32_t Port = 1805;
+    std::int32_t Color = 0xAA0000;  // red in the low byte, blue in the high byte
+    std::string Font = "Verdana";
+    std::int16_t FontSize = 9;
+    std::int8_t Hidden = 0;
+    std::int8_t AutoOpen = 1;
+    std::int8_t AutoPlay = 0;
+    std::int8_t WinPos = 1;
+    std::int32_t WinPosX = -1;
+    std::int32_t WinPosY = -1;
+    std::int8_t SMessSnd = 0;
+    std::atomic<std::int8_t> KeepAlive{0};
+    std::int32_t WinWidth = 640;
+    std::int32_t WinHeight = 371;
+    std::int8_t AutoSaveSession = 1;
+    std::int8_t ListUserColors = 1;
+    std::int8_t AutoLogon = 0;
+    std::int8_t BalloonTips = 0;
+    std::atomic<std::int8_t> FileServerHalt{0};
+    std::uint8_t ScrollLockStatus = 1;
+    std::int8_t NoScrollHidden = 1;
+    std::atomic<std::int16_t> KeepAliveCycleTime{300};
+    std::atomic<std::int8_t> TraceWhisper{0};
+    std::int8_t ServerMode = 0;
+    std::int8_t AwayMessage = 1;
+    std::int8_t AwayTime = 15;
+    std::string AwayText = "I'm away for now, cu later!";
+    std::int8_t CloseMin = 0;
+    std::int8_t AlwaysMessTime = 1;
+    std::int8_t MinimizeToTray = 1;
+    std::int8_t ShowOnMessage = 0;
+    std::int8_t FlashOnMessage = 1;
+    std::int8_t IsPrivateVisible = 0;
+
+    Settings() = default;
+    Settings(const Settings& other);
+    Settings& operator=(const Settings& other);
+};
+
+}  // namespace talvoro::app
