@@ -56,6 +56,8 @@ std::int32_t ReadNumber(std::string_view text) {
     return static_cast<std::int32_t>(negative ? 0U - value : value);
 }
 
-std::string NumberText(std::int64_t value) { return std::to_string(value); }
+std::string NumberText(std::int64_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace talvoro::net

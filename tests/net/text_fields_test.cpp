@@ -18,7 +18,10 @@ TEST(ReadNumber, reads_leniently) {
 
 TEST(Field, splits_at_the_separator_with_missing_fields_empty) {
     const char k = '\x9C';
-    const std::string payload = "\x9C" "17\x9C" "hello";
+    const std::string payload =
+        "\x9C"
+        "17\x9C"
+        "hello";
     EXPECT_EQ(Field(payload, k, 1), "");
     EXPECT_EQ(Field(payload, k, 2), "17");
     EXPECT_EQ(Field(payload, k, 3), "hello");
@@ -29,8 +32,14 @@ TEST(Field, splits_at_the_separator_with_missing_fields_empty) {
 
 TEST(FieldsFrom, keeps_separators_inside_the_last_field) {
     const char k = '\x9C';
-    const std::string payload = "\x9C" "17\x9C" "a\x9C" "b";
-    EXPECT_EQ(FieldsFrom(payload, k, 3), "a\x9C" "b");
+    const std::string payload =
+        "\x9C"
+        "17\x9C"
+        "a\x9C"
+        "b";
+    EXPECT_EQ(FieldsFrom(payload, k, 3),
+              "a\x9C"
+              "b");
     EXPECT_EQ(FieldsFrom(payload, k, 5), "");
 }
 
