@@ -1,17 +1,18 @@
 #pragma once
-// The numbered identifiers the chat core uses: text views, status-bar fields and the row-icon
-// image numbers of the user list. They keep the program's own numbers so that commands and
-// widgets can be routed by them.
+// The numbered identifiers the chat core uses, taken from app/identifiers.h: text views,
+// status-bar fields and the row-icon image numbers of the user list.
 
 #include <cstdint>
+
+#include "app/identifiers.h"
 
 namespace talvoro::chat {
 
 // Text views, one per tab. Topics take 500 + their tab position (501..503).
-constexpr int kMainView = 500;
-constexpr int kFirstTopicView = 501;
-constexpr int kLastTopicView = 503;
-constexpr int kPrivateView = 504;
+constexpr int kMainView = app::control::kMainView;
+constexpr int kFirstTopicView = app::control::kFirstTopicView;
+constexpr int kLastTopicView = app::control::kLastTopicView;
+constexpr int kPrivateView = app::control::kPrivateView;
 constexpr int kMaxTopics = 3;
 constexpr int kMaxTabs = 5;
 
@@ -25,22 +26,22 @@ enum class StatusField : int {
 
 // Row icons of the user list, by image number.
 enum class RowIcon : int {
-    Away = 8,
-    RejectBoth = 37,
-    Normal = 38,
-    RejectsMe = 39,
-    RejectedByMe = 40,
-    Self = 41,
-    NormalBothFileOff = 73,
-    RejectsMeOwnFileOff = 74,
-    RejectedNoFileReceive = 75,
-    NormalUserFileOff = 76,
-    NormalOwnFileOff = 77,
+    Away = app::image::kAway,
+    RejectBoth = app::image::kRejectBoth,
+    Normal = app::image::kNormal,
+    RejectsMe = app::image::kRejectsMe,
+    RejectedByMe = app::image::kRejected,
+    Self = app::image::kSelf,
+    NormalBothFileOff = app::image::kNormalBothFileOff,
+    RejectsMeOwnFileOff = app::image::kRejectsMeOwnFileOff,
+    RejectedNoFileReceive = app::image::kRejectedFileOff,
+    NormalUserFileOff = app::image::kNormalUserFileOff,
+    NormalOwnFileOff = app::image::kNormalOwnFileOff,
 };
 
 // Tab images: read and unread.
-constexpr int kTabImageRead = 118;
-constexpr int kTabImageUnread = 119;
+constexpr int kTabImageRead = app::image::kTab;
+constexpr int kTabImageUnread = app::image::kTabUnread;
 
 // Colours are 0x00BBGGRR (red in the low byte).
 constexpr std::int32_t kBlack = 0x000000;
