@@ -41,17 +41,21 @@ Rc4::Rc4(std::span<const std::uint8_t> key) {
     }
 }
 
-std::uint8_t Rc4::NextByte() {
-    i_ = static_cast<std::uint8_t>(i_ + 1);
-    j_ = static_cast<std::uint8_t>(j_ + state_[i_]);
-    std::swap(state_[i_], state_[j_]);
-    return state_[static_cast<std::uint8_t>(state_[i_] + state_[j_])];
-}
-
 void Rc4::Apply(std::span<std::uint8_t> data) {
+    // Indexes in locals: the compiler can keep them in registers across the loop.
+    std::uint8_t i = i_;
+    std::uint8_t j = j_;
     for (std::uint8_t& byte : data) {
-        byte ^= NextByte();
+        i = static_cast<std::uint8_t>(i + 1);
+        const std::uint8_t si = state_[i];
+        j = static_cast<std::uint8_t>(j + si);
+        const std::uint8_t sj = state_[j];
+        state_[i] = sj;
+        state_[j] = si;
+        byte ^= state_[static_cast<std::uint8_t>(si + sj)];
     }
+    i_ = i;
+    j_ = j;
 }
 
 void CipherFrame(std::span<std::uint8_t> frame) {

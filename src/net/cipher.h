@@ -25,8 +25,6 @@ class Rc4 {
     void Apply(std::span<std::uint8_t> data);
 
   private:
-    std::uint8_t NextByte();
-
     std::array<std::uint8_t, 256> state_{};
     std::uint8_t i_ = 0;
     std::uint8_t j_ = 0;
