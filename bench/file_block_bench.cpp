@@ -1,0 +1,124 @@
+// Loopback throughput of one 32 MiB file block (a sender thread and a receiver, each streaming
+// through a file) and the peak resident memory of the process while it runs.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/transport.h"
+
+namespace {
+
+using namespace talvoro;
+
+constexpr std::size_t kFileSize = 32u * 1024 * 1024;
+
+// Peak resident set size of this process in KiB (VmHWM), 0 if it cannot be read.
+double PeakResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmHWM:") {
+            double kib = 0;
+            status >> kib;
+            return kib;
+        }
+        status.ignore(1 << 16, '\n');
+    }
+    return 0;
+}
+
+class BenchDir {
+  public:
+    BenchDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "talvoro-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+        }
+    }
+    ~BenchDir() {
+        std::error_code ignored;
+        if (!path_.empty()) {
+            std::filesystem::remove_all(path_, ignored);
+        }
+    }
+    BenchDir(const BenchDir&) = delete;
+    BenchDir& operator=(const BenchDir&) = delete;
+
+    bool valid() const { return !path_.empty(); }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// Written in 1 MiB pieces so that preparing the file does not raise the peak memory.
+bool WriteRandomFile(const std::string& path, std::size_t size) {
+    std::ofstream out(path, std::ios::binary);
+    std::mt19937 random(1805);
+    std::vector<char> piece(1024 * 1024);
+    for (std::size_t written = 0; written < size; written += piece.size()) {
+        for (char& byte : piece) {
+            byte = static_cast<char>(random() & 0xFF);
+        }
+        out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    }
+    return static_cast<bool>(out.flush());
+}
+
+// The server side of a fresh loopback connection, or -1.
+int AcceptOne(net::Transport& transport) {
+    for (int round = 0; round < 100; ++round) {
+        if (transport.NetServerEvent() == net::kNetConnected) {
+            return transport.NetEventClient();
+        }
+        transport.WaitForActivity(100);
+    }
+    return -1;
+}
+
+void BM_FileBlockLoopback32MiB(benchmark::State& state) {
+    const double peakBefore = PeakResidentKiB();
+    BenchDir dir;
+    const std::string source = dir.file("source");
+    const std::string received = dir.file("received");
+    net::Transport transport;
+    if (!dir.valid() || !WriteRandomFile(source, kFileSize) ||
+        transport.NetCreateServer(0, "127.0.0.1") == 0) {
+        state.SkipWithError("cannot prepare the file or the listener");
+        return;
+    }
+    const net::Socket client = net::NetOpenConnection("127.0.0.1", transport.LocalPort(), 5000);
+    const int server = client.valid() ? AcceptOne(transport) : -1;
+    if (server < 0) {
+        state.SkipWithError("cannot connect on loopback");
+        return;
+    }
+    for (auto _ : state) {
+        bool sent = false;
+        std::thread sender([&] { sent = net::NetSendFile(client.fd(), source); });
+        const bool ok = net::NetReceiveFile(server, received, 10000);
+        sender.join();
+        if (!sent || !ok) {
+            state.SkipWithError("the file block did not get through");
+            return;
+        }
+    }
+    const auto bytes = static_cast<double>(kFileSize) * static_cast<double>(state.iterations());
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+    state.counters["MB"] = benchmark::Counter(bytes / 1e6, benchmark::Counter::kIsRate);
+    state.counters["VmHWM_before_KiB"] = peakBefore;
+    state.counters["VmHWM_KiB"] = PeakResidentKiB();
+}
+BENCHMARK(BM_FileBlockLoopback32MiB)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
