@@ -1,0 +1,63 @@
+#include "app/event_log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "app/date_time.h"
+
+namespace talvoro::app {
+
+namespace {
+
+// Writes all of `data`, continuing short writes; gives up on the first real error.
+void WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+}  // namespace
+
+EventLog::EventLog(std::string path) : EventLog(std::move(path), NowDateValue) {}
+
+EventLog::EventLog(std::string path, Clock clock)
+    : path_(std::move(path)), clock_(std::move(clock)) {}
+
+std::string EventLog::FormatLine(std::int32_t dateValue, bool isError, std::string_view text) {
+    std::string line = FormatDate(dateValue, "%yyyy-%mm-%dd/%hh:%ii:%ss");
+    line += isError ? " ERROR: " : " INFO: ";
+    line += text;
+    line += "\r\n";
+    return line;
+}
+
+void EventLog::LogEvent(bool isError, std::string_view text) noexcept {
+    try {
+        // Date and time come from one reading of the clock, so a line written at midnight never
+        // pairs the old date with the new time.
+        const std::string line = FormatLine(clock_(), isError, text);
+        const std::lock_guard lock(mutex_);
+        // Opened per call: the file may be rotated or removed between events, and every line is
+        // complete in the file once the call returns.
+        const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            return;
+        }
+        WriteAll(fd, line);
+        ::close(fd);
+    } catch (...) {
+        // Out of memory or a failing clock: the event is lost, the caller goes on.
+    }
+}
+
+}  // namespace talvoro::app
