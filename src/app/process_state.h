@@ -6,8 +6,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "app/event_log.h"
 #include "app/settings.h"
 
 namespace talvoro::app {
@@ -36,6 +38,10 @@ struct ProcessState {
     int TrayImage = 95;
 
     Settings settings;
+
+    // The event log in DataDir, opened by start-up once DataDir is known; empty before. Any thread
+    // may log through it afterwards.
+    std::optional<EventLog> Log;
 };
 
 }  // namespace talvoro::app
