@@ -1,0 +1,50 @@
+#include "ui/status_bar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+#include "app/identifiers.h"
+#include "ui/images.h"
+
+namespace talvoro::ui {
+
+StatusBar::StatusBar(const ImageStore& images, QWidget* parent) : QStatusBar(parent) {
+    setSizeGripEnabled(true);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        auto* label = new QLabel(this);  // owned by the status bar
+        label->setFrameShape(QFrame::NoFrame);
+        label->setTextFormat(Qt::PlainText);
+        label->setContentsMargins(2, 0, 2, 0);
+        fields_[i] = label;
+        if (i + 1 < fields_.size()) {
+            label->setFixedWidth(kFieldWidths[i]);
+            addWidget(label);
+            continue;
+        }
+        // The fourth field carries the status icon in front of its text.
+        auto* holder = new QWidget(this);
+        auto* row = new QHBoxLayout(holder);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(3);
+        auto* icon = new QLabel(holder);
+        icon->setPixmap(images.Pixmap(app::image::kStatusBarIcon));
+        row->addWidget(icon);
+        row->addWidget(label, 1);
+        holder->setMaximumWidth(kFieldWidths[i]);
+        addWidget(holder, 1);
+    }
+}
+
+void StatusBar::SetField(chat::StatusField field, const QString& text) {
+    const auto index = static_cast<std::size_t>(field);
+    if (index < fields_.size()) {
+        fields_[index]->setText(text);
+    }
+}
+
+QString StatusBar::Field(chat::StatusField field) const {
+    const auto index = static_cast<std::size_t>(field);
+    return index < fields_.size() ? fields_[index]->text() : QString();
+}
+
+}  // namespace talvoro::ui
