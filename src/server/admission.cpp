@@ -1,0 +1,179 @@
+#include "server/admission.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/date_time.h"
+#include "net/message_kind.h"
+#include "net/text_fields.h"
+#include "net/user_roster.h"
+#include "server/moderation.h"
+
+namespace talvoro::server {
+
+using net::MessageKind;
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+net::UserRecord RosterRecord(const ConnectionRecord& record, bool fileReceiveDisabled, bool away) {
+    return net::UserRecord{record.id,      record.logonTime, record.name,         record.color,
+                           record.address, record.version,   fileReceiveDisabled, away};
+}
+
+// The newcomer gets every record with its own last; everybody else gets the newcomer's record.
+void SendUserRoster(ServerState& state, const ConnectionRecord& newcomer, bool fileFlag) {
+    std::vector<net::UserRecord> users;
+    users.reserve(state.table.size());
+    for (const ConnectionRecord& record : state.table.records()) {
+        if (record.id != newcomer.id) {
+            users.push_back(RosterRecord(record, state.noFileReceive.contains(record.id),
+                                         state.awaySet.contains(record.id)));
+        }
+    }
+    const net::UserRecord own = RosterRecord(newcomer, fileFlag, false);
+    users.push_back(own);
+    // Rosters always travel on topic 0.
+    state.outbox.Send(newcomer.id, 0, net::EncodeUserRoster(users, state.serverVersion));
+    state.outbox.Send(state.table.IdsExcept(newcomer.id), 0,
+                      net::EncodeUserRoster(std::span(&own, 1), state.serverVersion));
+}
+
+void RefuseOutdated(ServerState& state, const VersionPushRequest& request) {
+    state.Refuse(request.id,
+                 request.name + " (" + request.address + ") tried to connect with old version " +
+                     request.versionText,
+                 "Your client version is way too old. Upgrade to at least version " +
+                     app::FormatVersion(app::kClientVersion) + " and reconnect to");
+}
+
+// The client is older than this build: it leaves the table and gets the program pushed; the
+// push closes the connection.
+void StartVersionPush(ServerState& state, const ConnectionRecord& record, bool fileFlag) {
+    VersionPushRequest request{record.id, record.name, record.address,
+                               app::FormatVersion(record.version), fileFlag};
+    if (!state.config.versionPushAvailable) {
+        RefuseOutdated(state, request);
+        return;
+    }
+    // `record` lives in the table: only `request` is used from here on.
+    state.table.Remove(request.id);
+    state.detached[request.id] = request.address;
+    state.awaySet.erase(request.id);
+    state.noFileReceive.erase(request.id);
+    if (state.operatorId == request.id) {
+        state.operatorId = 0;
+    }
+    state.outbox.Add(action::StartVersionPush{std::move(request)});
+}
+
+}  // namespace
+
+void AdmitConnection(ServerState& state, ConnectionId id, const PeerEndpoint& peer) {
+    state.detached[id] = peer.address;  // lets Refuse log the address before a record exists
+    if (IsBanned(state, peer.address)) {
+        state.Refuse(id, "Banned client tried to connect", "You are already banned at");
+        return;
+    }
+    if (state.table.Full()) {
+        state.Refuse(id, "Client could not connect (too many users)",
+                     "Too many users connected to");
+        return;
+    }
+    state.detached.erase(id);
+    ConnectionRecord record;
+    record.id = id;
+    record.address = peer.address;
+    record.peerPort = peer.port;
+    record.acceptedAt = state.clock.Now();
+    state.table.Append(std::move(record));
+    if (state.operatorPeer && *state.operatorPeer == peer) {
+        state.operatorId = id;
+    }
+}
+
+void HandleLogon(ServerState& state, ConnectionId id, std::string_view text) {
+    ConnectionRecord* record = state.table.Find(id);
+    if (record == nullptr || record->LoggedOn()) {
+        return;
+    }
+    const char k = net::KindChar(MessageKind::Logon);
+    const std::string name(TrimBlanks(net::Field(text, k, 2)));
+    if (state.table.NameTaken(name)) {
+        state.Refuse(id,
+                     "New user " + name + " tried to connect.\n" +
+                         "** Has been rejected because of duplicate username",
+                     "User " + name + " is already connected to");
+        return;
+    }
+    record->name = name;
+    record->logonTime = state.clock.DateValue();
+    record->color = net::ReadNumber(net::Field(text, k, 3));
+    record->version = static_cast<std::int16_t>(net::ReadNumber(net::Field(text, k, 4)));
+    const auto serverWanted = static_cast<std::int16_t>(net::ReadNumber(net::Field(text, k, 5)));
+    const bool fileFlag = net::ReadNumber(text.substr(text.size() - 1)) != 0;
+
+    if (name.empty() || record->version < kOldestCompatibleVersion ||
+        serverWanted < kOldestCompatibleVersion) {
+        state.Refuse(id, "Incompatible client tried to connect", "Sorry, you can't connect to");
+        return;
+    }
+    if (record->version < app::kClientVersion) {
+        StartVersionPush(state, *record, fileFlag);
+        return;
+    }
+    if (serverWanted > app::kClientVersion) {
+        const std::string client = app::FormatVersion(record->version);
+        state.Refuse(id,
+                     "Server (" + app::FormatVersion(app::kClientVersion) +
+                         ") is too old for client (" + client + ")",
+                     "Your client version " + client + " can't be handled by the server.\n" +
+                         "** I'm sorry, you won't be able to connect to");
+        return;
+    }
+    state.serverVersion = std::max(state.serverVersion, record->version);
+    if (fileFlag) {
+        state.noFileReceive.insert(id);
+    } else {
+        state.noFileReceive.erase(id);
+    }
+    SendUserRoster(state, *record, fileFlag);
+    if (!state.IsOperator(id)) {
+        state.outbox.Add(action::SendStickyTopics{id, fileFlag});
+    }
+}
+
+void CloseLateConnections(ServerState& state) {
+    const SteadyTime now = state.clock.Now();
+    std::vector<ConnectionId> late;
+    for (const ConnectionRecord& record : state.table.records()) {
+        if (!record.LoggedOn() && record.acceptedAt + state.config.logonDeadline <= now) {
+            late.push_back(record.id);
+        }
+    }
+    for (const ConnectionId id : late) {
+        state.outbox.Log(false, "Client did not log on in time, connection closed (" +
+                                    state.AddressOf(id) + ")");
+        state.RemoveClient(id);
+    }
+}
+
+std::optional<SteadyTime> NextLogonDeadline(const ServerState& state) {
+    std::optional<SteadyTime> next;
+    for (const ConnectionRecord& record : state.table.records()) {
+        if (!record.LoggedOn()) {
+            const SteadyTime due = record.acceptedAt + state.config.logonDeadline;
+            next = next ? std::min(*next, due) : due;
+        }
+    }
+    return next;
+}
+
+}  // namespace talvoro::server

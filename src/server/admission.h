@@ -1,0 +1,31 @@
+#pragma once
+// Admission: who may connect (ban list, the 16-record limit), who may log on (unique names under
+// case folding, compatible versions), the rosters that welcome a newcomer and announce it, and
+// the deadline for connections that never log on.
+//
+// Threads: server rules only (see server_state.h).
+
+#include <optional>
+#include <string_view>
+
+#include "server/server_state.h"
+
+namespace talvoro::server {
+
+constexpr std::int16_t kOldestCompatibleVersion = 1400;
+
+// A new connection from `peer`: refused when its address is banned or the table is full,
+// otherwise it gets a record with an empty name at the end of the table.
+void AdmitConnection(ServerState& state, ConnectionId id, const PeerEndpoint& peer);
+
+// A Logon frame; `text` is its payload including the kind character. Without a record, or on a
+// connection that is already logged on, the frame has no effect.
+void HandleLogon(ServerState& state, ConnectionId id, std::string_view text);
+
+// Closes the connections whose logon deadline has passed without a Logon being accepted.
+void CloseLateConnections(ServerState& state);
+
+// When the next such deadline falls, if any connection is still waiting to log on.
+std::optional<SteadyTime> NextLogonDeadline(const ServerState& state);
+
+}  // namespace talvoro::server
