@@ -1,0 +1,150 @@
+#pragma once
+// The chat server thread: owns the listening socket and every client connection, waits for
+// activity without spinning (the wait ends at the next deadline: keep-alive, logon deadline,
+// queued output), reads frames, applies the server rules (ServerCore) under the server lock and
+// carries out what they ask. Sends never block the thread: output that a client does not take
+// stays queued, and a client whose queue stops moving is dropped as a broken connection.
+//
+// Threads: construct, Start and destroy on the GUI thread. The methods marked "any thread" queue a
+// request and wake the server thread; they never touch a socket or the rules themselves. The
+// observer and bootstrap hooks are called on the server thread (see server_observer.h).
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/process_state.h"
+#include "net/transport.h"
+#include "server/inbound_stream.h"
+#include "server/output_queue.h"
+#include "server/request_inbox.h"
+#include "server/server_core.h"
+#include "server/server_observer.h"
+
+namespace talvoro::app {
+class EventLog;
+}
+
+namespace talvoro::server {
+
+struct ServerLimits {
+    // Output queued for one client beyond what its socket holds; more counts as a broken client.
+    std::size_t maxQueuedBytes = 1U << 20U;
+    // Queued output that makes no progress for this long counts as a broken client.
+    std::chrono::milliseconds sendStallLimit{5000};
+    // A closed connection gets this long to take its last frames (a refusal, a kick notice).
+    std::chrono::milliseconds closeLinger{2000};
+    // Stop() waits at most this long for queued output to go out.
+    std::chrono::milliseconds stopFlushLimit{500};
+    std::chrono::seconds logonDeadline{60};
+};
+
+class ChatServer {
+  public:
+    // `process`, `log` (may be null), `observer` and `bootstrap` (may be null) must outlive the
+    // server. The "Host" setting is read here: it is the server name in refusals and notices.
+    ChatServer(app::ProcessState& process, app::EventLog* log, ServerObserver& observer,
+               BootstrapHooks* bootstrap = nullptr, ServerLimits limits = {});
+    ~ChatServer();  // Stop()
+
+    ChatServer(const ChatServer&) = delete;
+    ChatServer& operator=(const ChatServer&) = delete;
+
+    // GUI thread, once. Listens on `port` (0: the system picks, see Port) at `bindAddress` (dotted
+    // IPv4; null: every address), sets ServerRunning and starts the server thread, whose first act
+    // is the line "** Talvoro server created on port N". Returns false when the listening socket
+    // cannot be created; the caller then shows "Talvoro: Network Error" with "Server thread could
+    // not be created!\n\nMaybe another server is already running." and ends with exit status 13.
+    bool Start(std::uint16_t port, const char* bindAddress = nullptr);
+
+    // The port listened on; 0 before Start.
+    std::uint16_t Port() const { return port_; }
+
+    // Any thread but the server thread: ends the server thread after giving queued output up to
+    // stopFlushLimit to go out, then closes every connection and the listening socket. Idempotent.
+    void Stop();
+
+    // GUI thread, after the operator's own client has connected to this server and before it
+    // sends its Logon: `clientFd` is that client's socket. Only this connection may kick, ban and
+    // end the server; it gets no topic bootstrap and whispers to or from it are not traced.
+    void SetOperatorConnection(int clientFd);
+
+    // Any thread: the 71-second Heartbeat "#" to every client (the main thread's keep-alive).
+    void BroadcastHeartbeat();
+    // Any thread: stops the keep-alive timer; call after "KeepAlive" or "KeepAliveCycleTime"
+    // changed, so that the next idle moment arms it with the new values.
+    void StopKeepAlive();
+    // Any thread: the operator wants to quit. With other clients connected the observer asks the
+    // quit question; otherwise the quit is confirmed at once (QuitRequested, QuitConfirmed).
+    void RequestQuit();
+
+    // Any thread (bootstrap tasks): frame and send `payload` to a client, refuse it, close it.
+    void SendToClient(ConnectionId id, std::string payload);
+    void Refuse(ConnectionId id, std::string logText, std::string clientText);
+    void CloseConnection(ConnectionId id);
+
+    // The server thread's Linux thread id while it runs (for CPU accounting); 0 otherwise.
+    int ServerThreadId() const { return threadId_.load(); }
+
+  private:
+    struct Connection {
+        explicit Connection(app::EventLog* log) : inbound(log) {}
+        InboundStream inbound;
+        OutputQueue output;
+        std::unique_ptr<FileBlockSink> sink;  // the file block being received, if wanted
+        bool closing = false;                 // the rules have let it go: flushing, then closing
+        bool writeShut = false;
+        bool dead = false;  // closed already; the entry is removed at the end of the pass
+        SteadyTime closeBy{};
+    };
+    class StreamHandler;
+
+    void Run();
+    int WaitTimeoutMs();
+    void ReadAll();
+    void ReadFrom(ConnectionId id);
+    void PollTransport();
+    void ServeRequests();
+    void Serve(const Request& request);
+    void FlushAll();
+    void FinishClosing();
+    void FlushBeforeStop();
+
+    void OnAccepted(ConnectionId id);
+    void OnPeerClosed(ConnectionId id);
+    void MarkBroken(ConnectionId id);
+    void BeginClose(ConnectionId id, Connection& connection);
+    void ConfirmQuit();
+
+    template <typename Rule>
+    void Apply(Rule&& rule);
+    void Execute(std::vector<Action>& actions);
+    void Deliver(const action::Send& send);
+
+    app::ProcessState& process_;
+    app::EventLog* log_;
+    ServerObserver& observer_;
+    BootstrapHooks* bootstrap_;
+    const ServerLimits limits_;
+    SystemClock clock_;
+
+    std::mutex mutex_;  // the server lock: guards core_
+    ServerCore core_;
+
+    net::Transport transport_;
+    std::shared_ptr<RequestInbox> inbox_;
+    std::map<ConnectionId, Connection> connections_;  // server thread only
+    std::vector<ConnectionId> broken_;                // found while executing actions
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> threadId_{0};
+    std::thread thread_;
+};
+
+}  // namespace talvoro::server
