@@ -1,0 +1,181 @@
+#pragma once
+// Fixture of the server-rule tests: a ServerCore on a hand-driven clock, helpers that feed it
+// connections and frames, and readers that turn its queued actions back into plain values
+// (recipient, topic, deciphered payload) so that tests compare what went out on the wire.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/settings.h"
+#include "net/cipher.h"
+#include "net/frame.h"
+#include "net/message_kind.h"
+#include "server/server_core.h"
+#include "support/fake_clock.h"
+
+namespace talvoro::server {
+
+class ManualClock final : public Clock {
+  public:
+    SteadyTime Now() const override { return now; }
+    std::int32_t DateValue() const override { return test::kTestNoon; }
+    void Advance(std::chrono::milliseconds by) { now += by; }
+
+    SteadyTime now{std::chrono::hours(1)};
+};
+
+// One frame as it left the server.
+struct Sent {
+    ConnectionId to = 0;
+    std::int8_t topic = 0;
+    std::string payload;  // including the kind byte
+
+    bool operator==(const Sent&) const = default;
+};
+
+inline void PrintTo(const Sent& sent, std::ostream* os) {
+    *os << "{to " << sent.to << ", topic " << int{sent.topic} << ", "
+        << net::KindName(sent.payload.empty() ? 0 : static_cast<std::uint8_t>(sent.payload[0]))
+        << " \"" << sent.payload.substr(1) << "\"}";
+}
+
+// Deciphers one frame as the server sent it.
+inline Sent Decipher(ConnectionId to, const std::string& frame) {
+    std::string plain = frame;
+    net::CipherFrame({reinterpret_cast<std::uint8_t*>(plain.data()), plain.size()});
+    const std::size_t length =
+        static_cast<std::uint8_t>(plain[0]) |
+        (static_cast<std::size_t>(static_cast<std::uint8_t>(plain[1])) << 8U);
+    EXPECT_EQ(length, plain.size());
+    return Sent{to, static_cast<std::int8_t>(plain[2]), plain.substr(3)};
+}
+
+inline std::string K(net::MessageKind kind) {
+    return std::string(1, net::KindChar(kind));
+}
+
+// Payload K + f1 + K + f2 ... as a client sends it.
+inline std::string Payload(net::MessageKind kind, std::initializer_list<std::string_view> fields) {
+    return net::BuildPayload(kind, fields);
+}
+
+// The frame the server role hands on for `payload` (text keeps the kind byte, cut at a 0 byte).
+inline net::Frame ServerFrame(std::string_view payload, std::int8_t topic = 0) {
+    net::Frame frame;
+    frame.topic = topic;
+    frame.kind = static_cast<std::uint8_t>(payload[0]);
+    frame.text = std::string(payload.substr(0, payload.find('\0')));
+    frame.raw = std::string(payload.substr(1));
+    return frame;
+}
+
+class CoreTest : public ::testing::Test {
+  protected:
+    static constexpr ConnectionId kOperator = 5;
+
+    explicit CoreTest(ServerConfig config = {"srvhost", false, std::chrono::seconds(60)})
+        : core(settings, clock, std::move(config)) {}
+
+    void Accept(ConnectionId id, std::string address = "10.0.0.1", std::uint16_t port = 0) {
+        core.Accepted(id, PeerEndpoint{std::move(address),
+                                       port ? port : static_cast<std::uint16_t>(40000 + id)});
+    }
+
+    void Receive(ConnectionId id, std::string_view payload, std::int8_t topic = 0) {
+        core.FrameReceived(id, ServerFrame(payload, topic));
+    }
+
+    void Logon(ConnectionId id, std::string_view name, std::string_view version = "1600",
+               std::string_view oldest = "1550", std::string_view fileFlag = "0") {
+        Receive(id, Payload(net::MessageKind::Logon, {name, "255", version, oldest, fileFlag}));
+    }
+
+    // Accepts and logs on `id`, then forgets the actions it caused.
+    void Join(ConnectionId id, std::string_view name, std::string address = "10.0.0.1") {
+        Accept(id, std::move(address));
+        Logon(id, name);
+        Forget();
+    }
+
+    // The operator's own client: registered by its endpoint, then logged on.
+    void JoinOperator(std::string_view name = "op") {
+        core.SetOperatorPeer(PeerEndpoint{"127.0.0.1", 50000});
+        Accept(kOperator, "127.0.0.1", 50000);
+        Logon(kOperator, name);
+        Forget();
+    }
+
+    void Forget() {
+        core.TakeActions();
+        actions.clear();
+    }
+
+    std::vector<Action> Take() {
+        std::vector<Action> taken = core.TakeActions();
+        actions.insert(actions.end(), taken.begin(), taken.end());
+        return taken;
+    }
+
+    // Everything sent since the last Take(), as deciphered frames.
+    std::vector<Sent> Sends() {
+        std::vector<Sent> sent;
+        for (const Action& action : Take()) {
+            if (const auto* send = std::get_if<action::Send>(&action)) {
+                sent.push_back(Decipher(send->to, *send->frame));
+            }
+        }
+        return sent;
+    }
+
+    template <typename T>
+    std::vector<T> Collected() const {
+        std::vector<T> found;
+        for (const Action& action : actions) {
+            if (const auto* one = std::get_if<T>(&action)) {
+                found.push_back(*one);
+            }
+        }
+        return found;
+    }
+
+    std::vector<std::string> Logs() {
+        Take();
+        std::vector<std::string> texts;
+        for (const action::Log& log : Collected<action::Log>()) {
+            texts.push_back(log.text);
+        }
+        return texts;
+    }
+
+    std::vector<std::string> Lines(LineTarget target) {
+        Take();
+        std::vector<std::string> texts;
+        for (const action::ServerLine& line : Collected<action::ServerLine>()) {
+            if (line.target == target) {
+                texts.push_back(line.text);
+            }
+        }
+        return texts;
+    }
+
+    std::vector<ConnectionId> Closed() {
+        Take();
+        std::vector<ConnectionId> ids;
+        for (const action::Close& close : Collected<action::Close>()) {
+            ids.push_back(close.id);
+        }
+        return ids;
+    }
+
+    app::Settings settings;
+    ManualClock clock;
+    ServerCore core;
+    std::vector<Action> actions;  // everything taken so far
+};
+
+}  // namespace talvoro::server

@@ -1,0 +1,83 @@
+#include "server/output_queue.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "net/socket.h"
+
+namespace talvoro::server {
+namespace {
+
+class OutputQueueTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        int fds[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+        writer.reset(fds[0]);
+        reader.reset(fds[1]);
+        const int small = 4096;
+        ::setsockopt(writer.fd(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    }
+
+    std::string ReadAvailable() {
+        std::string got;
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::recv(reader.fd(), buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n <= 0) {
+                return got;
+            }
+            got.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+
+    static std::shared_ptr<const std::string> Frame(char fill, std::size_t size) {
+        return std::make_shared<const std::string>(size, fill);
+    }
+
+    net::Socket writer;
+    net::Socket reader;
+    OutputQueue queue;
+    SteadyTime now{std::chrono::hours(1)};
+};
+
+TEST_F(OutputQueueTest, keeps_what_the_socket_does_not_take_and_sends_it_later_in_order) {
+    std::string expected;
+    for (char fill = 'a'; fill <= 'z'; ++fill) {
+        queue.Push(Frame(fill, 3000), now);
+        expected.append(3000, fill);
+    }
+    ASSERT_EQ(queue.Flush(writer.fd(), now), OutputQueue::Result::Pending);
+    EXPECT_GT(queue.bytes(), 0U);
+
+    std::string received;
+    for (int round = 0; round < 1000 && received.size() < expected.size(); ++round) {
+        received += ReadAvailable();
+        queue.Flush(writer.fd(), now);
+    }
+    EXPECT_EQ(received, expected);
+    EXPECT_TRUE(queue.empty());
+    EXPECT_EQ(queue.bytes(), 0U);
+}
+
+TEST_F(OutputQueueTest, records_progress_only_when_bytes_go_out) {
+    queue.Push(Frame('x', 1 << 20), now);
+    const SteadyTime later = now + std::chrono::seconds(3);
+    queue.Flush(writer.fd(), later);
+    EXPECT_EQ(queue.lastProgress(), later);  // the socket took the first part
+    const SteadyTime stuck = later + std::chrono::seconds(3);
+    EXPECT_EQ(queue.Flush(writer.fd(), stuck), OutputQueue::Result::Pending);
+    EXPECT_EQ(queue.lastProgress(), later);
+}
+
+TEST_F(OutputQueueTest, fails_once_the_peer_is_gone) {
+    reader.reset();
+    queue.Push(Frame('x', 10), now);
+    EXPECT_EQ(queue.Flush(writer.fd(), now), OutputQueue::Result::Failed);
+}
+
+}  // namespace
+}  // namespace talvoro::server
