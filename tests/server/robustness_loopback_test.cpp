@@ -1,0 +1,143 @@
+#include <string>
+#include <vector>
+
+#include "net/frame.h"
+#include "server_fixture.h"
+
+namespace talvoro::server {
+namespace {
+
+using namespace std::chrono_literals;
+using net::MessageKind;
+using test::WaitUntil;
+
+bool IsKeepAlive(const std::optional<net::Frame>& frame) {
+    return frame && frame->kind == static_cast<std::uint8_t>(MessageKind::Heartbeat) &&
+           frame->text == "** Server Keep-Alive";
+}
+
+TEST_F(ServerLoopback, sends_the_keep_alive_after_silence_and_heartbeats_do_not_hold_it_off) {
+    process.settings.KeepAlive = 1;
+    process.settings.KeepAliveCycleTime = 1;
+    server->StopKeepAlive();  // picks up the new values
+    Client quiet = Join("quiet");
+    Client beating = Join("beating");
+
+    EXPECT_TRUE(IsKeepAlive(quiet->ReceiveKind(MessageKind::Heartbeat, 10s)));
+
+    // A Heartbeat every 200 ms is shorter than the cycle, yet the notice still comes.
+    bool noticed = false;
+    for (int i = 0; i < 50 && !noticed; ++i) {
+        ASSERT_TRUE(beating->Send(K(MessageKind::Heartbeat) + "#"));
+        noticed = IsKeepAlive(beating->ReceiveKind(MessageKind::Heartbeat, 200ms));
+    }
+    EXPECT_TRUE(noticed);
+}
+
+TEST_F(ServerLoopback, a_client_that_stops_reading_is_dropped_and_the_others_keep_receiving) {
+    ServerLimits limits;
+    limits.maxQueuedBytes = 64 * 1024;
+    limits.sendStallLimit = 1s;
+    StartServer(limits);
+    Client sender = Join("sender");
+    Client reader = Join("reader");
+    Client stuck = Connect("127.0.0.1", 4096);
+    ids["stuck"] = stuck->LogOn("stuck");
+    ASSERT_NE(ids["stuck"], 0);
+    const std::string stuckQuit =
+        std::to_string(ids["stuck"]) + K(MessageKind::UserQuit) + "** stuck has quit";
+
+    // The sender talks at full speed; it and the reader keep reading, "stuck" never does.
+    const std::string text = K(MessageKind::PublicMessage) + std::string(4000, 'x');
+    int sent = 0;
+    int readerGot = 0;
+    bool dropped = false;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!dropped && sent < 20000 && std::chrono::steady_clock::now() < deadline) {
+        ASSERT_TRUE(sender->Send(text));
+        ++sent;
+        while (auto frame = sender->Receive(0ms)) {
+        }
+        while (auto frame = reader->Receive(sent % 100 == 0 ? 20ms : 0ms)) {
+            if (frame->kind == static_cast<std::uint8_t>(MessageKind::PublicMessage)) {
+                ++readerGot;
+            }
+            dropped = dropped || (frame->kind == static_cast<std::uint8_t>(MessageKind::UserQuit) &&
+                                  frame->text == stuckQuit);
+        }
+    }
+    ASSERT_TRUE(dropped) << "after " << sent << " messages";
+    EXPECT_TRUE(WaitUntil([&] {
+        return LogText().find("Broken connection detected: User is unreachable!") !=
+               std::string::npos;
+    }));
+
+    // Everything sent before the drop reached the reader, and the talk goes on.
+    ASSERT_TRUE(sender->Send(K(MessageKind::PublicMessage) + "after"));
+    std::optional<net::Frame> last;
+    while ((last = reader->ReceiveKind(MessageKind::PublicMessage)) && last->text.size() > 100) {
+        ++readerGot;
+    }
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->text, std::to_string(ids["sender"]) + K(MessageKind::PublicMessage) + "after");
+    EXPECT_EQ(readerGot, sent);
+}
+
+TEST_F(ServerLoopback, garbage_and_out_of_bounds_frames_do_not_disturb_the_others) {
+    Client alice = Join("alice");
+    Client bob = Join("bob");
+    Client vandal = Join("vandal");
+    Client stranger = Connect();  // never logs on
+
+    std::string tooLong = net::EncodeFrame(0, K(MessageKind::PublicMessage) + "x").value();
+    tooLong[1] = static_cast<char>(tooLong[1] ^ 0x20);  // declares 8197 bytes
+    std::string tooShort = net::EncodeFrame(0, K(MessageKind::PublicMessage) + "x").value();
+    tooShort[0] = static_cast<char>(tooShort[0] ^ 1);  // declares 4 bytes
+    const std::string unknownKind = net::EncodeFrame(0, "\x41" + std::string(50, 'z')).value();
+    std::string noise;
+    for (int i = 0; i < 3000; ++i) {
+        noise.push_back(static_cast<char>((i * 7919) % 251));
+    }
+    for (const std::string& bytes : {tooLong, tooShort, unknownKind, noise}) {
+        ASSERT_TRUE(vandal->SendBytes(bytes));
+        ASSERT_TRUE(stranger->SendBytes(bytes));
+    }
+    ASSERT_TRUE(vandal->SendBytes(noise.substr(0, 3)));  // a stub that never completes
+
+    ASSERT_TRUE(alice->Send(K(MessageKind::PublicMessage) + "clean"));
+    const auto frame = bob->ReceiveKind(MessageKind::PublicMessage);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->text, std::to_string(ids["alice"]) + K(MessageKind::PublicMessage) + "clean");
+    EXPECT_TRUE(WaitUntil([&] {
+        return LogText().find("ERROR: SERVER: Message length is out of bounds!") !=
+               std::string::npos;
+    }));
+}
+
+TEST_F(ServerLoopback, two_thousand_messages_arrive_complete_and_in_order_at_14_others) {
+    constexpr int kMessages = 2000;
+    Client sender = Join("sender");
+    std::vector<Client> receivers;
+    for (int i = 0; i < 14; ++i) {
+        receivers.push_back(Join("r" + std::to_string(i)));
+    }
+
+    for (int i = 0; i < kMessages; ++i) {
+        ASSERT_TRUE(sender->Send(1, K(MessageKind::PublicMessage) + "m" + std::to_string(i)));
+    }
+
+    const std::string prefix = std::to_string(ids["sender"]) + K(MessageKind::PublicMessage) + "m";
+    for (std::size_t r = 0; r < receivers.size(); ++r) {
+        int next = 0;
+        while (next < kMessages) {
+            const auto frame = receivers[r]->ReceiveKind(MessageKind::PublicMessage, 30s);
+            ASSERT_TRUE(frame) << "receiver " << r << " stopped at " << next;
+            ASSERT_EQ(frame->text, prefix + std::to_string(next)) << "receiver " << r;
+            ASSERT_EQ(frame->topic, 1);
+            ++next;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace talvoro::server

@@ -1,0 +1,149 @@
+#include "support/raw_client.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+
+#include "net/connection.h"
+#include "net/user_roster.h"
+
+namespace talvoro::test {
+
+namespace {
+
+sockaddr_in LoopbackAddress(const std::string& text, std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    ::inet_pton(AF_INET, text.c_str(), &address.sin_addr);
+    return address;
+}
+
+}  // namespace
+
+std::string PayloadOf(net::MessageKind kind, std::string_view text) {
+    return std::string(1, net::KindChar(kind)) + std::string(text);
+}
+
+RawClient::RawClient(std::uint16_t port, const std::string& sourceAddress, int receiveBuffer) {
+    net::Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (socket.valid() && receiveBuffer > 0) {
+        ::setsockopt(socket.fd(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
+    const sockaddr_in source = LoopbackAddress(sourceAddress, 0);
+    const sockaddr_in server = LoopbackAddress("127.0.0.1", port);
+    if (!socket.valid() ||
+        ::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0 ||
+        ::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) {
+        return;
+    }
+    const int one = 1;
+    ::setsockopt(socket.fd(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    socket_ = std::move(socket);
+}
+
+bool RawClient::Send(std::int8_t topic, std::string_view payload) {
+    const std::optional<std::string> frame = net::EncodeFrame(topic, payload);
+    return frame && SendBytes(*frame);
+}
+
+bool RawClient::SendBytes(std::string_view bytes) {
+    return connected() && net::NetSend(socket_.fd(), bytes, 5000);
+}
+
+bool RawClient::SendLogon(std::string_view name, std::string_view version, std::string_view oldest,
+                          bool fileServerOff) {
+    return Send(net::BuildPayload(net::MessageKind::Logon,
+                                  {name, "255", version, oldest, fileServerOff ? "1" : "0"}));
+}
+
+std::int32_t RawClient::LogOn(std::string_view name, Duration timeout) {
+    if (!SendLogon(name)) {
+        return 0;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<Duration>(deadline - std::chrono::steady_clock::now());
+        std::optional<net::Frame> frame = Receive(std::max(left, Duration(0)));
+        if (!frame || frame->kind == static_cast<std::uint8_t>(net::MessageKind::Refusal)) {
+            return 0;
+        }
+        if (frame->kind != static_cast<std::uint8_t>(net::MessageKind::UserRoster)) {
+            continue;
+        }
+        const auto roster = net::DecodeUserRoster(frame->raw);
+        if (roster && !roster->users.empty() && roster->users.back().name == name) {
+            return roster->users.back().id;
+        }
+    }
+}
+
+bool RawClient::ReadSome(std::chrono::steady_clock::time_point deadline) {
+    if (!connected() || peerClosed_) {
+        return false;
+    }
+    const auto left =
+        std::chrono::duration_cast<Duration>(deadline - std::chrono::steady_clock::now());
+    pollfd watched{socket_.fd(), POLLIN, 0};
+    const int ready =
+        ::poll(&watched, 1, static_cast<int>(std::max<Duration::rep>(0, left.count())));
+    if (ready <= 0) {
+        return false;
+    }
+    std::uint8_t buffer[16384];
+    const long n = ::recv(socket_.fd(), buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+        peerClosed_ = true;
+        return false;
+    }
+    if (n > 0) {
+        for (net::Frame& frame : reader_.Feed({buffer, static_cast<std::size_t>(n)})) {
+            frames_.push_back(std::move(frame));
+        }
+    }
+    return true;
+}
+
+std::optional<net::Frame> RawClient::Receive(Duration timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (frames_.empty()) {
+        if (!ReadSome(deadline)) {
+            if (peerClosed_ || std::chrono::steady_clock::now() >= deadline) {
+                return std::nullopt;
+            }
+        }
+    }
+    net::Frame frame = std::move(frames_.front());
+    frames_.pop_front();
+    return frame;
+}
+
+std::optional<net::Frame> RawClient::ReceiveKind(net::MessageKind kind, Duration timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<Duration>(deadline - std::chrono::steady_clock::now());
+        std::optional<net::Frame> frame = Receive(std::max(left, Duration(0)));
+        if (!frame || frame->kind == static_cast<std::uint8_t>(kind)) {
+            return frame;
+        }
+    }
+}
+
+bool RawClient::WaitClosed(Duration timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!peerClosed_) {
+        if (!ReadSome(deadline) && !peerClosed_ && std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        frames_.clear();
+    }
+    return true;
+}
+
+}  // namespace talvoro::test
