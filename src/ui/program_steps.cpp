@@ -1,0 +1,98 @@
+#include "ui/program_steps.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/exit_codes.h"
+#include "app/startup.h"
+#include "net/host_info.h"
+#include "ui/run_loop.h"
+#include "ui/text_edge.h"
+
+namespace talvoro::ui {
+
+ProgramLogonSteps::ProgramLogonSteps(app::ProcessState& state, app::TerminationSignals* termination,
+                                     int connectTimeoutMs)
+    : state_(state), termination_(termination), connectTimeoutMs_(connectTimeoutMs) {
+    WatchSignalsOutsideSession();
+}
+
+ProgramLogonSteps::~ProgramLogonSteps() {
+    if (server_) {
+        server_->Stop();
+    }
+}
+
+void ProgramLogonSteps::WatchSignalsOutsideSession() {
+    if (termination_ == nullptr || termination_->fd() < 0) {
+        return;
+    }
+    signalNotifier_ = std::make_unique<QSocketNotifier>(termination_->fd(), QSocketNotifier::Read);
+    QObject::connect(signalNotifier_.get(), &QSocketNotifier::activated, signalNotifier_.get(),
+                     [this] {
+                         termination_->Consume();
+                         state_.QuitRequested = true;
+                         if (QWidget* dialog = QApplication::activeModalWidget()) {
+                             dialog->close();  // the logon step then sees the quit request
+                         }
+                     });
+}
+
+std::optional<int> ProgramLogonSteps::RunSession() {
+    signalNotifier_.reset();  // the session watches the signals itself
+    RunServices services;
+    services.gui = &gui_;
+    services.server = server_.get();
+    services.serverObserver = server_ ? &observer_ : nullptr;
+    services.termination = termination_;
+    services.executablePath = FromQt(QCoreApplication::applicationFilePath());
+    services.connectTimeoutMs = connectTimeoutMs_;
+    std::optional<int> exitCode;
+    {
+        RunLoop loop(state_, std::move(services));
+        exitCode = loop.Run();
+    }
+    if (exitCode) {
+        sessionRan_ = true;
+    } else {
+        WatchSignalsOutsideSession();
+    }
+    return exitCode;
+}
+
+std::optional<int> ProgramLogonSteps::StartOwnServer() {
+    if (server_) {
+        return std::nullopt;  // runs already: connect to it again
+    }
+    const std::int32_t port = state_.settings.Port;
+    auto server = std::make_unique<server::ChatServer>(state_, state_.Log ? &*state_.Log : nullptr,
+                                                       observer_);
+    if (port >= 1 && port <= 65535 && server->Start(static_cast<std::uint16_t>(port))) {
+        server_ = std::move(server);
+        return std::nullopt;
+    }
+    QMessageBox::critical(nullptr, QStringLiteral("Talvoro: Network Error"),
+                          QStringLiteral("Server thread could not be created!\n\nMaybe another "
+                                         "server is already running."));
+    return app::kExitListenFailed;
+}
+
+std::string ProgramLogonSteps::HostName() {
+    return net::NetHostName();
+}
+
+int RunProgramLogon(app::ProcessState& state, app::TerminationSignals* termination) {
+    // The window may hide to the tray; only the run loop decides when the program ends.
+    QApplication::setQuitOnLastWindowClosed(false);
+    ProgramLogonSteps steps(state, termination);
+    LogonOptions options;
+    options.dialogServices = DesktopLogonServices();
+    options.anonymousNumber = app::RandomAnonymousNumbers();
+    const int exitCode = RunLogon(state, steps, options);
+    if (exitCode == app::kExitNormal && state.QuitRequested.load() && !steps.SessionRan()) {
+        app::FinishShutdown(state);  // ended by a signal before any session
+    }
+    return exitCode;
+}
+
+}  // namespace talvoro::ui
