@@ -1,0 +1,114 @@
+#include "support/program_process.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+
+extern char** environ;
+
+namespace talvoro::test {
+
+namespace {
+
+std::string NameOf(const std::string& entry) {
+    return entry.substr(0, entry.find('='));
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
+ProgramProcess::ProgramProcess(const std::string& program, const std::vector<std::string>& args,
+                               const std::vector<std::string>& extraEnvironment) {
+    std::vector<std::string> environment = extraEnvironment;
+    environment.push_back("QT_QPA_PLATFORM=offscreen");
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        bool replaced = false;
+        for (const std::string& own : environment) {
+            replaced = replaced || NameOf(own) == NameOf(text);
+        }
+        if (!replaced) {
+            environment.push_back(text);
+        }
+    }
+    std::vector<std::string> argvTexts = {program};
+    argvTexts.insert(argvTexts.end(), args.begin(), args.end());
+    std::vector<char*> argv = Pointers(argvTexts);
+    std::vector<char*> envp = Pointers(environment);
+    if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
+        pid_ = -1;
+    }
+}
+
+ProgramProcess::~ProgramProcess() {
+    if (pid_ > 0 && !exited_) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool ProgramProcess::Exited() {
+    if (pid_ > 0 && !exited_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) {
+        exited_ = true;
+    }
+    return exited_;
+}
+
+void ProgramProcess::Signal(int signalNumber) const {
+    if (pid_ > 0 && !exited_) {
+        ::kill(pid_, signalNumber);
+    }
+}
+
+int ProgramProcess::WaitForStatus(std::chrono::milliseconds timeout) {
+    return WaitUntil([this] { return Exited(); }, timeout, std::chrono::milliseconds(10)) ? status_
+                                                                                          : -1;
+}
+
+std::vector<std::string> LogLines(const std::string& path) {
+    const std::string text = ReadFileText(path);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+std::uint16_t FreeLoopbackPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) {
+        return 0;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof address;
+    std::uint16_t port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    ::close(fd);
+    return port;
+}
+
+}  // namespace talvoro::test

@@ -1,0 +1,49 @@
+#pragma once
+// The real program started as a child process for whole-program tests: on the offscreen
+// platform, with chosen arguments, ended by a signal and waited for with bounded waits. A program
+// that is still running when the object goes away is killed.
+//
+// Threads: the test thread only.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace talvoro::test {
+
+class ProgramProcess {
+  public:
+    // Starts `program` with `args` (after the program name); the environment is this process's
+    // with QT_QPA_PLATFORM=offscreen and the `extraEnvironment` entries ("NAME=value") in place
+    // of any entries of the same names.
+    ProgramProcess(const std::string& program, const std::vector<std::string>& args,
+                   const std::vector<std::string>& extraEnvironment = {});
+    ~ProgramProcess();
+
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
+
+    // True once the program has ended (the status is kept).
+    bool Exited();
+    void Signal(int signalNumber) const;
+    // The wait status once the program has ended within `timeout`; -1 if it still runs.
+    int WaitForStatus(std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+  private:
+    pid_t pid_ = -1;
+    int status_ = 0;
+    bool exited_ = false;
+};
+
+// The lines of the event log at `path` (lines end in CR LF); empty when it cannot be read.
+std::vector<std::string> LogLines(const std::string& path);
+
+// A TCP port on 127.0.0.1 that was free a moment ago (bound with port 0, then released).
+std::uint16_t FreeLoopbackPort();
+
+}  // namespace talvoro::test
