@@ -73,12 +73,13 @@ MainShortcuts::MainShortcuts(QWidget& window, bool serviceMode, Trigger trigger)
 }
 
 QShortcut* MainShortcuts::Add(QWidget& window, const QKeySequence& keys, int event) {
-    auto* shortcut = new QShortcut(keys, &window);  // owned by the window
+    auto* shortcut = new QShortcut(keys, &window);  // owned by the window (Qt parent)
     shortcut->setContext(Qt::WindowShortcut);
     shortcut->setAutoRepeat(false);
-    QObject::connect(shortcut, &QShortcut::activated, shortcut, [this, event] {
+    const Qt::KeyboardModifiers modifiers = keys[0].keyboardModifiers();
+    QObject::connect(shortcut, &QShortcut::activated, shortcut, [this, event, modifiers] {
         if (trigger_) {
-            trigger_(event);
+            trigger_(event, modifiers);
         }
     });
     byKeys_[keys.toString(QKeySequence::PortableText)] = shortcut;

@@ -29,9 +29,11 @@ std::vector<ShortcutBinding> MainShortcutTable(bool serviceMode);
 
 class MainShortcuts {
   public:
-    using Trigger = std::function<void(int event)>;
+    // Receives the event number and the modifiers of the shortcut's keys (Shift in Alt+Shift+W
+    // picks the group variant).
+    using Trigger = std::function<void(int event, Qt::KeyboardModifiers modifiers)>;
 
-    // Creates the shortcuts as children of `window`; `trigger` receives the event numbers.
+    // Creates the shortcuts as children of `window`; `trigger` receives the events.
     MainShortcuts(QWidget& window, bool serviceMode, Trigger trigger);
 
     // Enables Alt+D, Alt+R, Alt+W, Alt+T and Alt+Shift+T as the selected row allows.

@@ -77,8 +77,9 @@ MainWindow::MainWindow(app::ProcessState& state, const ImageStore& images,
     if (state_.settings.BalloonTips == 0) {
         AddBalloonTips();
     }
-    shortcuts_ = std::make_unique<MainShortcuts>(*this, state.ServiceMode,
-                                                 [this](int event) { Dispatch(event); });
+    shortcuts_ = std::make_unique<MainShortcuts>(
+        *this, state.ServiceMode,
+        [this](int event, Qt::KeyboardModifiers modifiers) { Dispatch(event, modifiers); });
     UpdateTabShortcuts();
     router_.SetFallback([this](int event) { ShowNotAvailable(event); });
     RegisterBuiltInCommands();
@@ -279,7 +280,8 @@ void MainWindow::RouteUserButton(int event) {
 }
 
 void MainWindow::Dispatch(int event) {
-    Dispatch(event, QGuiApplication::keyboardModifiers());
+    // The keys held at this moment, not those of the last input event.
+    Dispatch(event, QGuiApplication::queryKeyboardModifiers());
 }
 
 void MainWindow::Dispatch(int event, Qt::KeyboardModifiers modifiers) {
@@ -500,7 +502,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     const QAction* chosen = popup.menu->exec(event->globalPos());
-    const Qt::KeyboardModifiers modifiers = QGuiApplication::keyboardModifiers();
+    const Qt::KeyboardModifiers modifiers = QGuiApplication::queryKeyboardModifiers();
     if (const int number = GroupVariant(MenuEvent(chosen), modifiers); number != 0) {
         Dispatch(number, modifiers);
     }

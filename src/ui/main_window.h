@@ -62,7 +62,8 @@ class MainWindow : public QMainWindow {
 
     // --- Commands.
     CommandRouter& Commands() { return router_; }
-    // Routes `event` with the keyboard modifiers held now (Shift picks the group variants).
+    // Routes `event` with the keyboard modifiers held now, or with `modifiers` (Shift picks the
+    // group variants of the tool-bar commands 46, 47 and 48).
     void Dispatch(int event);
     void Dispatch(int event, Qt::KeyboardModifiers modifiers);
     // The modifiers of the event being dispatched (valid inside a handler).

@@ -13,10 +13,21 @@ MessageField::MessageField(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("messageField"));
     connect(document(), &QTextDocument::contentsChange, this,
             [this](int position, int, int added) { EnforceLimit(position, added); });
+    // Text set as a whole does not report its insertion: cut it at the limit.
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!limiting_ && toPlainText().size() > kMaxLength) {
+            limiting_ = true;
+            QTextCursor cut(document());
+            cut.setPosition(kMaxLength);
+            cut.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            cut.removeSelectedText();
+            limiting_ = false;
+        }
+    });
 }
 
 void MessageField::SetText(const QString& text) {
-    setPlainText(text);
+    setPlainText(text.left(kMaxLength));
     QTextCursor end = textCursor();
     end.movePosition(QTextCursor::End);
     setTextCursor(end);
