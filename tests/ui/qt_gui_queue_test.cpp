@@ -1,0 +1,52 @@
+#include "ui/qt_gui_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QThread>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "support/qt_app.h"
+
+namespace talvoro::ui {
+namespace {
+
+TEST(QtGuiQueue, runs_work_from_other_threads_on_the_gui_thread_in_order) {
+    talvoro::test::QtApp();
+    QtGuiQueue queue;
+    std::vector<int> order;
+    std::atomic<bool> wrongThread{false};
+    QThread* gui = QThread::currentThread();
+    std::thread worker([&] {
+        for (int i = 0; i < 100; ++i) {
+            queue.Post([&, i] {
+                wrongThread = wrongThread || QThread::currentThread() != gui;
+                order.push_back(i);
+            });
+        }
+    });
+    worker.join();
+    EXPECT_TRUE(order.empty());  // never inside Post
+    ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 100; }, 5000));
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
+    }
+    EXPECT_FALSE(wrongThread);
+}
+
+TEST(QtGuiQueue, work_still_pending_when_the_queue_goes_never_runs) {
+    talvoro::test::QtApp();
+    bool ran = false;
+    {
+        QtGuiQueue queue;
+        queue.Post([&] { ran = true; });
+    }
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(ran);
+}
+
+}  // namespace
+}  // namespace talvoro::ui
