@@ -102,8 +102,12 @@ void OnRefusal(ChatContext& ctx, std::string_view text) {
     ctx.state.QuitRequested = true;
 }
 
-// A Logon reaches only a server; this client answers that it is none.
+// A Logon reaches only a server; this client answers that it is none. The client of the own
+// server never answers: its server would pass a refusal from the operator on to everybody.
 void OnLogon(ChatContext& ctx) {
+    if (ctx.state.ServerRunning) {
+        return;
+    }
     const app::Settings& settings = ctx.state.settings;
     std::string payload(1, Sep(MessageKind::Refusal));
     payload += "You're attempting to connect to a client only!\n** Try a real Talvoro server at <" +

@@ -101,8 +101,10 @@ TEST_F(ChatDisplay, scroll_lock_stops_others_messages_but_not_the_own_one) {
     view.scrollLock = true;
     Receive(Relayed(MessageKind::PublicMessage, 5, "other"));
     EXPECT_TRUE(view.scrolls.empty());
+    state.NewContent = false;
     Receive(Relayed(MessageKind::PublicMessage, 9, "mine"));
     EXPECT_EQ(view.scrolls, std::vector<int>{kMainView});
+    EXPECT_FALSE(state.NewContent);  // the own message is nothing new
 }
 
 TEST_F(ChatDisplay, hidden_window_scrolls_only_without_no_scroll_hidden) {
@@ -112,12 +114,6 @@ TEST_F(ChatDisplay, hidden_window_scrolls_only_without_no_scroll_hidden) {
     state.settings.NoScrollHidden = 0;
     Receive(Relayed(MessageKind::PublicMessage, 5, "b"));
     EXPECT_EQ(view.scrolls, std::vector<int>{kMainView});
-}
-
-TEST_F(ChatDisplay, own_message_sets_no_new_content) {
-    Receive(Relayed(MessageKind::PublicMessage, 9, "mine"));
-    EXPECT_FALSE(state.NewContent);
-    EXPECT_EQ(view.LastLine(kMainView), "[12:34:56] alice: mine");
 }
 
 TEST_F(ChatDisplay, time_prefix_off_leaves_heads_bare) {
@@ -135,13 +131,6 @@ TEST_F(ChatDisplay, beeps_follow_their_settings) {
     state.settings.SMessSnd = 1;
     Receive(Payload(MessageKind::ServerNotice, "** note"));
     EXPECT_EQ(view.beeps, std::vector<int>{kServerLineBeepHz});
-}
-
-TEST_F(ChatDisplay, server_lines_are_black_and_get_no_time_prefix_here) {
-    client->WriteServerLine("** Transfer done", true);
-    EXPECT_EQ(view.LastLine(kMainView), "** Transfer done");
-    EXPECT_EQ(view.Runs(kMainView).back().color, kBlack);
-    EXPECT_EQ(view.Runs(kMainView).back().face, "Tahoma");
 }
 
 TEST_F(ChatDisplay, sender_missing_from_the_list_is_shown_by_id) {

@@ -220,6 +220,12 @@ TEST_F(SessionDispatch, logon_is_answered_with_the_client_only_refusal) {
               Payload(MessageKind::Refusal,
                       "You're attempting to connect to a client only!\n** Try a real Talvoro "
                       "server at <chathost:1805> instead."));
+    state.ServerRunning = true;
+    Receive(Payload(MessageKind::Logon,
+                    "x\x9F"
+                    "1\x9F"
+                    "1600"));
+    EXPECT_EQ(link.sent.size(), 1U);
 }
 
 TEST_F(SessionDispatch, every_frame_counts_and_unknown_kinds_change_nothing) {
@@ -234,12 +240,6 @@ TEST_F(SessionDispatch, every_frame_counts_and_unknown_kinds_change_nothing) {
     EXPECT_EQ(state.MessageCount, count + 3);
     EXPECT_EQ(view.documents, documents);
     EXPECT_FALSE(state.QuitRequested);
-}
-
-TEST_F(SessionDispatch, malformed_roster_is_dropped) {
-    Receive(std::string("\x96\x01"));
-    EXPECT_TRUE(view.rows.empty());
-    EXPECT_EQ(ctx().own.id, 0);
 }
 
 TEST_F(SessionDispatch, live_topic_spawn_writes_a_notice_and_inserts_the_tab_unselected) {
@@ -286,21 +286,6 @@ TEST_F(SessionDispatch, closing_the_selected_topic_selects_the_tab_to_its_left) 
     EXPECT_EQ(link.selectedTab, 1);
     ASSERT_EQ(view.tabs.size(), 2U);
     EXPECT_EQ(view.tabs[1].caption, "One");
-}
-
-TEST_F(SessionDispatch, closing_a_topic_right_of_the_selection_keeps_it) {
-    Welcome({User(5, "bob")});
-    Receive(Payload(MessageKind::TopicOpen,
-                    "5\xA0One\xA0"
-                    "0"));
-    Receive(Payload(MessageKind::TopicOpen,
-                    "5\xA0Two\xA0"
-                    "0"));
-    client->SelectTab(1);
-    Receive(Payload(MessageKind::TopicClose,
-                    "5\xA1"
-                    "2"));
-    EXPECT_EQ(view.selectedTab, 1);
 }
 
 TEST_F(SessionDispatch, topic_close_naming_no_topic_changes_nothing) {

@@ -10,16 +10,6 @@ namespace {
 using net::MessageKind;
 using test::Payload;
 
-TEST(TopicList, starts_with_main_and_a_hidden_private_group) {
-    const TopicList topics(false, 100);
-    EXPECT_EQ(topics.TabCount(), 1);
-    EXPECT_EQ(topics.AtTab(0)->view, kMainView);
-    EXPECT_EQ(topics.AtTab(1), nullptr);
-    EXPECT_EQ(topics.Records().back().view, kPrivateView);
-    EXPECT_EQ(topics.TabOfView(kPrivateView), -1);
-    EXPECT_TRUE(topics.HasTitle("Private Group"));
-}
-
 TEST(TopicList, third_topic_goes_to_position_three_and_private_group_moves_to_four) {
     TopicList topics(true, 100);
     EXPECT_EQ(topics.InsertTopic(5, "a", false, 1), 1);
@@ -59,15 +49,6 @@ TEST(TopicList, only_topic_positions_can_be_removed) {
     EXPECT_FALSE(topics.RemoveTopic(-1));
     EXPECT_TRUE(topics.RemoveTopic(1));
     EXPECT_EQ(topics.TabCount(), 2);
-}
-
-TEST(TopicList, owner_leaving_sets_owner_zero_on_topics_only) {
-    TopicList topics(false, 100);
-    topics.InsertTopic(5, "a", false, 1);
-    topics.ClearOwner(-1);
-    EXPECT_EQ(topics.AtTab(0)->owner, -1);
-    topics.ClearOwner(5);
-    EXPECT_EQ(topics.AtTab(1)->owner, 0);
 }
 
 class TopicTabs : public test::ChatFixture {};
@@ -131,15 +112,6 @@ TEST_F(TopicTabs, hiding_the_selected_private_tab_selects_its_left_neighbour) {
     client->SetPrivateVisible(true);
     ASSERT_EQ(view.tabs.size(), 2U);
     EXPECT_EQ(view.tabs[1].caption, "Private Group");
-}
-
-TEST_F(TopicTabs, clearing_the_unread_mark_of_the_selected_tab) {
-    StartClient();
-    client->MarkTabUnread(0);
-    EXPECT_TRUE(view.tabs[0].unread);
-    client->ClearUnreadMark();
-    EXPECT_FALSE(view.tabs[0].unread);
-    EXPECT_EQ(state.UnreadTabs[0], 0);
 }
 
 }  // namespace

@@ -32,15 +32,6 @@ TEST(RowIcon, follows_the_first_matching_rule) {
     EXPECT_EQ(RowIconFor(Row(false, false, false, false, false, true)), RowIcon::NormalOwnFileOff);
 }
 
-TEST(RowIcon, uses_the_image_numbers_of_the_icon_table) {
-    EXPECT_EQ(static_cast<int>(RowIcon::Away), 8);
-    EXPECT_EQ(static_cast<int>(RowIcon::RejectBoth), 37);
-    EXPECT_EQ(static_cast<int>(RowIcon::Normal), 38);
-    EXPECT_EQ(static_cast<int>(RowIcon::Self), 41);
-    EXPECT_EQ(static_cast<int>(RowIcon::NormalBothFileOff), 73);
-    EXPECT_EQ(static_cast<int>(RowIcon::NormalOwnFileOff), 77);
-}
-
 TEST(UserActions, all_disabled_when_nothing_is_selected) {
     SelectionState s;
     s.ownId = 9;
@@ -97,17 +88,6 @@ TEST(WhisperPrefix, drops_only_the_first_character_of_an_unfinished_prefix) {
     EXPECT_EQ(WhisperPrefix("@@: x", "bob"), "@@bob: @: x");
 }
 
-TEST(IdSet, toggle_twice_restores_membership) {
-    IdSet set;
-    EXPECT_TRUE(set.Toggle(4));
-    EXPECT_FALSE(set.Toggle(4));
-    EXPECT_FALSE(set.Contains(4));
-    EXPECT_TRUE(set.Add(4));
-    EXPECT_FALSE(set.Add(4));
-    EXPECT_TRUE(set.TestAndRemove(4));
-    EXPECT_FALSE(set.TestAndRemove(4));
-}
-
 UserModel ThreeUsers() {
     UserModel model;
     model.Append(OnlineUser{1, 0, "ann", 0, "", 1600});
@@ -131,14 +111,6 @@ TEST(UserModel, removal_keeps_the_selected_row_number) {
     EXPECT_EQ(model.AtRow(1)->name, "cid");
 }
 
-TEST(UserModel, removing_an_unknown_id_changes_nothing) {
-    UserModel model = ThreeUsers();
-    model.Select(0);
-    EXPECT_FALSE(model.Remove(77));
-    EXPECT_EQ(model.RowCount(), 3);
-    EXPECT_EQ(model.SelectedRow(), 0);
-}
-
 TEST(UserModel, a_tick_stays_with_its_user_when_a_user_above_leaves) {
     UserModel model = ThreeUsers();
     model.SetTicked(1, true);  // bob
@@ -146,13 +118,6 @@ TEST(UserModel, a_tick_stays_with_its_user_when_a_user_above_leaves) {
     EXPECT_TRUE(model.Ticked(0));
     EXPECT_EQ(model.AtRow(0)->name, "bob");
     EXPECT_FALSE(model.Ticked(1));
-}
-
-TEST(UserModel, selecting_a_missing_row_selects_nothing) {
-    UserModel model = ThreeUsers();
-    model.Select(5);
-    EXPECT_EQ(model.SelectedRow(), -1);
-    EXPECT_FALSE(model.Selection(OwnUser{}).selected);
 }
 
 class UserList : public ChatFixture {};
