@@ -40,12 +40,6 @@ TEST(IniReader, missing_section_or_key_reads_as_absent) {
     EXPECT_EQ(ini.Number("AA"), std::nullopt);
 }
 
-TEST(IniReader, empty_value_is_present) {
-    const IniReader ini("[Prefs]\r\nAwayText =\r\nAwayTime = \r\n", "Prefs");
-    EXPECT_EQ(ini.Text("AwayText", "default"), "");
-    EXPECT_EQ(ini.Number("AwayTime", 15), 0);
-}
-
 TEST(IniReader, trims_the_key_and_leading_value_blanks_but_keeps_trailing_value_blanks) {
     const IniReader ini("[Prefs]\n \t Host \t=\t  pc one  \r\n", "Prefs");
     EXPECT_EQ(ini.Text("Host"), "pc one  ");
@@ -65,12 +59,6 @@ TEST(IniReader, reads_numbers_leniently) {
     EXPECT_EQ(ini.Number("D"), 7);
     EXPECT_EQ(ini.Number("E"), 0);
     EXPECT_EQ(ini.Number("F"), 1);  // wraps like a 32-bit counter
-}
-
-TEST(IniReader, first_section_and_first_matching_line_win) {
-    const IniReader ini("[Prefs]\nPort = 1\nport = 2\n[Prefs]\nPort = 3\nHost = later\n", "Prefs");
-    EXPECT_EQ(ini.Number("Port"), 1);
-    EXPECT_EQ(ini.Text("Host"), std::nullopt);
 }
 
 TEST(IniReader, skips_comments_and_lines_without_equals) {

@@ -227,18 +227,6 @@ TEST(Settings, copies_carry_every_field) {
     EXPECT_EQ(Fields(assigned), Fields(settings));
 }
 
-TEST(Preferences, junk_file_and_huge_values_load_without_failing) {
-    TempDir dir;
-    std::string junk;
-    for (int i = 0; i < 2048; ++i) {
-        junk += static_cast<char>((i * 131) & 0xFF);
-    }
-    const std::string huge(2 << 20, 'n');
-    const Settings settings = LoadText(dir, junk + "\n[Prefs]\nUserName = " + huge + "\n" + junk);
-    EXPECT_EQ(settings.UserName, huge);
-    EXPECT_EQ(settings.Port, 1805);
-}
-
 TEST(Preferences, save_into_a_missing_directory_fails_quietly) {
     TempDir dir;
     Settings settings;
