@@ -1,5 +1,6 @@
 #include "server/chat_server.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -47,13 +48,26 @@ class ChatServer::StreamHandler final : public InboundStream::Handler {
   public:
     StreamHandler(ChatServer& server, ConnectionId id) : server_(server), id_(id) {}
 
-    void OnFrame(const net::Frame& frame) override {
-        if (Live() != nullptr) {
-            server_.Apply([&] { server_.core_.FrameReceived(id_, frame); });
+    void OnFrame(const net::Frame& frame) override { frames_.push_back(frame); }
+
+    // The frames of one read go to the rules under one lock, and what they send goes out in one
+    // flush per connection.
+    void ApplyFrames() {
+        if (frames_.empty()) {
+            return;
         }
+        if (Live() != nullptr) {
+            server_.Apply([&] {
+                for (const net::Frame& frame : frames_) {
+                    server_.core_.FrameReceived(id_, frame);
+                }
+            });
+        }
+        frames_.clear();
     }
 
     void OnFileBlockBegin(std::uint32_t length) override {
+        ApplyFrames();  // the FileHeader that names this block comes first
         if (Live() == nullptr) {
             return;
         }
@@ -96,6 +110,7 @@ class ChatServer::StreamHandler final : public InboundStream::Handler {
 
     ChatServer& server_;
     ConnectionId id_;
+    std::vector<net::Frame> frames_;
 };
 
 ChatServer::ChatServer(app::ProcessState& process, app::EventLog* log, ServerObserver& observer,
@@ -117,7 +132,8 @@ bool ChatServer::Start(std::uint16_t port, const char* bindAddress) {
     if (thread_.joinable()) {
         return true;
     }
-    if (transport_.NetCreateServer(port, bindAddress) == 0) {
+    listener_ = transport_.NetCreateServer(port, bindAddress);
+    if (listener_ == 0) {
         return false;
     }
     port_ = transport_.LocalPort();
@@ -178,8 +194,7 @@ void ChatServer::Run() {
         if (stopping_.load()) {
             break;
         }
-        ReadAll();
-        PollTransport();
+        ServeSockets();
         ServeRequests();
         Apply([&] {
             core_.Tick();
@@ -226,16 +241,28 @@ int ChatServer::WaitTimeoutMs() {
     return static_cast<int>(std::min<std::int64_t>(ms, INT_MAX));
 }
 
-void ChatServer::ReadAll() {
-    std::vector<ConnectionId> ids;
-    ids.reserve(connections_.size());
+void ChatServer::ServeSockets() {
+    // One look at every socket; each ready connection gets one read per pass, so a busy client
+    // cannot starve the others.
+    std::vector<pollfd> watched;
+    watched.reserve(connections_.size() + 1);
+    const bool canAccept = transport_.ClientCount() < net::Transport::kClientSlots;
+    watched.push_back(pollfd{canAccept ? listener_ : -1, POLLIN, 0});
     for (const auto& [id, connection] : connections_) {
         if (!connection.dead) {
-            ids.push_back(id);
+            watched.push_back(pollfd{id, POLLIN, 0});
         }
     }
-    for (const ConnectionId id : ids) {
-        ReadFrom(id);
+    if (::poll(watched.data(), watched.size(), 0) <= 0) {
+        return;
+    }
+    for (std::size_t i = 1; i < watched.size(); ++i) {
+        if (watched[i].revents != 0) {
+            ReadFrom(watched[i].fd);
+        }
+    }
+    if ((watched[0].revents & POLLIN) != 0) {
+        AcceptPending();
     }
 }
 
@@ -264,22 +291,24 @@ void ChatServer::ReadFrom(ConnectionId id) {
     }
     StreamHandler handler(*this, id);
     connection.inbound.Feed(std::span(buffer).first(static_cast<std::size_t>(n)), handler);
+    handler.ApplyFrames();
 }
 
-void ChatServer::PollTransport() {
+void ChatServer::AcceptPending() {
     for (int i = 0; i < kMaxEventsPerPass; ++i) {
         const int event = transport_.NetServerEvent();
-        if (event == net::kNetNothing) {
-            return;
-        }
         const int fd = transport_.NetEventClient();
         if (event == net::kNetConnected) {
             OnAccepted(fd);
-        } else if (event == net::kNetClosed) {
+            continue;
+        }
+        // Nothing more to accept; the transport reported a connection instead.
+        if (event == net::kNetClosed) {
             OnPeerClosed(fd);
-        } else {
+        } else if (event != net::kNetNothing) {
             ReadFrom(fd);
         }
+        return;
     }
 }
 
@@ -363,6 +392,7 @@ void ChatServer::Apply(Rule&& rule) {
         RaiseTo(process_.ServerVersion, core_.state().serverVersion);
     }
     Execute(actions);
+    FlushDirty();
     while (!broken_.empty()) {
         const ConnectionId id = broken_.front();
         broken_.erase(broken_.begin());
@@ -372,6 +402,7 @@ void ChatServer::Apply(Rule&& rule) {
             actions = core_.TakeActions();
         }
         Execute(actions);
+        FlushDirty();
     }
 }
 
@@ -413,14 +444,27 @@ void ChatServer::Deliver(const action::Send& send) {
     if (it == connections_.end() || it->second.closing || it->second.dead) {
         return;
     }
-    OutputQueue& output = it->second.output;
-    const SteadyTime now = clock_.Now();
-    output.Push(send.frame, now);
-    const OutputQueue::Result result = output.Flush(send.to, now);
-    if (result == OutputQueue::Result::Failed ||
-        (result == OutputQueue::Result::Pending && output.bytes() > limits_.maxQueuedBytes)) {
-        MarkBroken(send.to);
+    if (it->second.output.empty()) {
+        dirty_.push_back(send.to);
     }
+    it->second.output.Push(send.frame, clock_.Now());
+}
+
+void ChatServer::FlushDirty() {
+    const SteadyTime now = clock_.Now();
+    for (const ConnectionId id : dirty_) {
+        auto it = connections_.find(id);
+        if (it == connections_.end() || it->second.dead || it->second.output.empty()) {
+            continue;
+        }
+        OutputQueue& output = it->second.output;
+        const OutputQueue::Result result = output.Flush(id, now);
+        if (result == OutputQueue::Result::Failed ||
+            (result == OutputQueue::Result::Pending && output.bytes() > limits_.maxQueuedBytes)) {
+            MarkBroken(id);
+        }
+    }
+    dirty_.clear();
 }
 
 void ChatServer::MarkBroken(ConnectionId id) {

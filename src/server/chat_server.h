@@ -107,9 +107,9 @@ class ChatServer {
 
     void Run();
     int WaitTimeoutMs();
-    void ReadAll();
+    void ServeSockets();
     void ReadFrom(ConnectionId id);
-    void PollTransport();
+    void AcceptPending();
     void ServeRequests();
     void Serve(const Request& request);
     void FlushAll();
@@ -126,6 +126,7 @@ class ChatServer {
     void Apply(Rule&& rule);
     void Execute(std::vector<Action>& actions);
     void Deliver(const action::Send& send);
+    void FlushDirty();
 
     app::ProcessState& process_;
     app::EventLog* log_;
@@ -141,6 +142,8 @@ class ChatServer {
     std::shared_ptr<RequestInbox> inbox_;
     std::map<ConnectionId, Connection> connections_;  // server thread only
     std::vector<ConnectionId> broken_;                // found while executing actions
+    std::vector<ConnectionId> dirty_;                 // output queued since the last flush
+    int listener_ = -1;
     std::uint16_t port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<int> threadId_{0};
