@@ -61,10 +61,48 @@ class RecordingObserver final : public ServerObserver {
         return quits_;
     }
 
+    // File blocks sent to the operator: what arrived, and whether the block completed.
+    struct File {
+        PendingFileHeader header;
+        std::uint64_t length = 0;
+        std::string data;
+        int finished = 0;  // Finish calls
+        bool complete = false;
+    };
+    std::unique_ptr<FileBlockSink> OpenFileReceive(ConnectionId, const PendingFileHeader& header,
+                                                   std::uint64_t length) override {
+        std::lock_guard lock(mutex_);
+        files_.push_back(File{header, length, {}, 0, false});
+        return std::make_unique<Sink>(*this, files_.size() - 1);
+    }
+    std::vector<File> Files() const {
+        std::lock_guard lock(mutex_);
+        return files_;
+    }
+
   private:
+    class Sink final : public FileBlockSink {
+      public:
+        Sink(RecordingObserver& owner, std::size_t index) : owner_(owner), index_(index) {}
+        void Write(std::span<const std::uint8_t> bytes) override {
+            std::lock_guard lock(owner_.mutex_);
+            owner_.files_[index_].data.append(bytes.begin(), bytes.end());
+        }
+        void Finish(bool complete) override {
+            std::lock_guard lock(owner_.mutex_);
+            ++owner_.files_[index_].finished;
+            owner_.files_[index_].complete = complete;
+        }
+
+      private:
+        RecordingObserver& owner_;
+        std::size_t index_;
+    };
+
     mutable std::mutex mutex_;
     std::vector<std::pair<LineTarget, std::string>> lines_;
     std::vector<QuitAnswer> questions_;
+    std::vector<File> files_;
     int clears_ = 0;
     int quits_ = 0;
 };
@@ -78,9 +116,9 @@ class ServerLoopback : public ::testing::Test {
         StartServer(ServerLimits{});
     }
 
-    void StartServer(ServerLimits limits) {
+    void StartServer(ServerLimits limits, BootstrapHooks* bootstrap = nullptr) {
         server.reset();
-        server = std::make_unique<ChatServer>(process, &log, observer, nullptr, limits);
+        server = std::make_unique<ChatServer>(process, &log, observer, bootstrap, limits);
         ASSERT_TRUE(server->Start(0, "127.0.0.1"));
         port = server->Port();
         ASSERT_NE(port, 0);
