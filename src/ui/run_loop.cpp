@@ -188,8 +188,8 @@ void RunLoop::SaveSettings() {
 }
 
 void RunLoop::RequestQuit() {
-    if (quitBox_ != nullptr) {
-        quitBox_->raise();  // the question is open already
+    if (QMessageBox* box = quitBox_.data(); box != nullptr && box->isVisible()) {
+        box->raise();  // the question is open already
         return;
     }
     if (state_.ServerRunning.load() && services_.server != nullptr) {

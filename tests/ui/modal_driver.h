@@ -1,10 +1,12 @@
 #pragma once
-// Drives modal dialogs that code under test opens with exec(): a script of steps, each waiting
-// for the active modal widget with a given object name or window title and then acting on it
-// (clicking, typing). A watchdog closes every modal widget once the deadline has passed, so a
+// Drives the dialogs that code under test opens: modal ones shown with exec() and modeless
+// dialogs alike. A script of steps, each waiting for the active modal widget (or else a visible
+// top-level dialog) with a given object name or window title and then acting on it (clicking,
+// typing). A watchdog closes every modal widget once the deadline has passed, so a
 // test whose script does not match what appears still ends. Test (GUI) thread only.
 
 #include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -48,8 +50,25 @@ class ModalDriver {
         return widget.objectName() == name || widget.windowTitle() == name;
     }
 
+    // The active modal widget, or else a visible top-level dialog named as the next step wants.
+    QWidget* Candidate() const {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            return modal;
+        }
+        if (steps_.empty()) {
+            return nullptr;
+        }
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->isVisible() && qobject_cast<QDialog*>(widget) != nullptr &&
+                Matches(*widget, steps_.front().name)) {
+                return widget;
+            }
+        }
+        return nullptr;
+    }
+
     void Poll() {
-        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* modal = Candidate();
         if (std::chrono::steady_clock::now() > deadline_) {
             timedOut_ = true;
             if (modal != nullptr) {

@@ -1,0 +1,341 @@
+// The run procedure on Qt's event loop, against a hand-driven server socket (client mode) or this
+// process's own chat server (server mode), on loopback only. A script of steps runs inside the
+// loop; each step waits (bounded) for its condition and then acts.
+
+#include "ui/run_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+
+#include "app/exit_codes.h"
+#include "app/identifiers.h"
+#include "net/frame.h"
+#include "net/message_kind.h"
+#include "net/transport.h"
+#include "support/program_process.h"
+#include "support/qt_app.h"
+#include "support/raw_client.h"
+#include "support/temp_dir.h"
+#include "ui/chat_view_widget.h"
+#include "ui/main_window.h"
+#include "ui/message_field.h"
+#include "ui/modal_driver.h"
+#include "ui/qt_gui_queue.h"
+#include "ui/status_bar.h"
+#include "ui/tray_icon.h"
+
+namespace talvoro::ui {
+namespace {
+
+using net::MessageKind;
+using test::ModalDriver;
+
+// Steps polled from the event loop: each waits for its condition, then runs its action. When
+// the deadline passes the script gives up and asks the program to quit, so Run() always returns.
+class Script {
+  public:
+    Script(app::ProcessState& state, std::chrono::seconds deadline = std::chrono::seconds(20))
+        : state_(state), deadline_(std::chrono::steady_clock::now() + deadline) {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { Poll(); });
+        timer_.start();
+    }
+
+    Script& Step(std::string name, std::function<bool()> ready, std::function<void()> act = {}) {
+        steps_.push_back({std::move(name), std::move(ready), std::move(act)});
+        return *this;
+    }
+
+    bool Finished() const { return next_ == steps_.size(); }
+    // The step that was still waiting when the deadline passed.
+    std::string Stuck() const { return Finished() ? "" : steps_[next_].name; }
+
+  private:
+    struct Entry {
+        std::string name;
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+
+    void Poll() {
+        if (Finished()) {
+            timer_.stop();
+            return;
+        }
+        if (std::chrono::steady_clock::now() > deadline_) {
+            timer_.stop();
+            state_.QuitRequested = true;
+            return;
+        }
+        Entry& step = steps_[next_];
+        if (!step.ready()) {
+            return;
+        }
+        ++next_;
+        if (step.act) {
+            step.act();
+        }
+    }
+
+    app::ProcessState& state_;
+    std::chrono::steady_clock::time_point deadline_;
+    QTimer timer_;
+    std::vector<Entry> steps_;
+    std::size_t next_ = 0;
+};
+
+class RunLoopTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        talvoro::test::QtApp();
+        state.DataDir = data.dir();
+        state.Log.emplace(data.file("Talvoro.log"));
+        state.settings.UserName = "bob";
+        state.settings.Host = "127.0.0.1";
+        state.settings.AwayMessage = 0;
+        state.settings.FlashOnMessage = 0;
+    }
+
+    std::vector<std::string> Log() const {
+        return talvoro::test::LogLines(data.file("Talvoro.log"));
+    }
+    static bool EndsWith(const std::string& text, std::string_view tail) {
+        return text.ends_with(tail);
+    }
+
+    RunServices ClientServices() {
+        RunServices services;
+        services.gui = &gui;
+        return services;
+    }
+
+    talvoro::test::TempDir data;
+    app::ProcessState state;
+    QtGuiQueue gui;
+};
+
+// A server socket driven by hand: accepts the client and sends it frames.
+class HandServer {
+  public:
+    HandServer() { transport_.NetCreateServer(0, "127.0.0.1"); }
+    std::uint16_t Port() const { return transport_.LocalPort(); }
+
+    // Non-blocking: true once the client is accepted.
+    bool Accepted() {
+        if (client_ < 0 && transport_.NetServerEvent() == net::kNetConnected) {
+            client_ = transport_.NetEventClient();
+        }
+        return client_ >= 0;
+    }
+    void Send(MessageKind kind, std::string_view text) {
+        const std::optional<std::string> frame =
+            net::EncodeFrame(0, std::string(1, net::KindChar(kind)) + std::string(text));
+        ASSERT_TRUE(frame.has_value());
+        ASSERT_TRUE(net::NetSend(client_, *frame));
+    }
+    void CloseClient() { transport_.NetCloseConnection(client_); }
+
+  private:
+    net::Transport transport_;
+    int client_ = -1;
+};
+
+TEST_F(RunLoopTest, connection_that_cannot_be_opened_returns_without_building_anything) {
+    state.settings.Port = talvoro::test::FreeLoopbackPort();
+    RunLoop loop(state, ClientServices());
+    EXPECT_FALSE(loop.Run().has_value());
+    EXPECT_EQ(loop.Window(), nullptr);
+    EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_server_is_lost) {
+    HandServer server;
+    state.settings.Port = server.Port();
+    RunLoop loop(state, ClientServices());
+    ModalDriver driver;
+    QString question;
+    driver.Then(QStringLiteral("Talvoro: Network Troubles"), [&](QWidget& box) {
+        auto* messageBox = qobject_cast<QMessageBox*>(&box);
+        ASSERT_NE(messageBox, nullptr);
+        question = messageBox->text();
+        messageBox->button(QMessageBox::No)->click();  // no new instance
+    });
+    const auto field = [&loop](chat::StatusField f) {
+        return loop.Window()->Status().Field(f).toStdString();
+    };
+    Script script(state);
+    script.Step("accepted", [&] { return server.Accepted(); })
+        .Step("window shown", [&] { return loop.Window() != nullptr && state.WindowShown; })
+        .Step(
+            "first tick",
+            [&] {
+                return field(chat::StatusField::Uptime).starts_with("Running: 0d00h00m0") &&
+                       field(chat::StatusField::Messages) == "Total Messages: 0";
+            },
+            [&] { server.Send(MessageKind::ServerNotice, "** notice one"); })
+        .Step(
+            "new content marked",
+            [&] { return state.MessageCount == 1 && state.UnreadTabs[0] == 1; },
+            [&] { server.CloseClient(); });
+    EXPECT_EQ(loop.Run(), app::kExitNormal);
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(driver.AllStepsTaken());
+    EXPECT_TRUE(question.startsWith(QStringLiteral("Could not communicate with server")))
+        << question.toStdString();
+    const std::vector<std::string> lines = Log();
+    ASSERT_EQ(lines.size(), 2U);
+    EXPECT_TRUE(EndsWith(lines[0], " INFO: Running as CLIENT")) << lines[0];
+    EXPECT_TRUE(EndsWith(lines[1], " INFO: Terminated")) << lines[1];
+}
+
+TEST_F(RunLoopTest, hidden_window_blinks_the_tray_after_more_than_two_frames) {
+    HandServer server;
+    state.settings.Port = server.Port();
+    state.settings.Hidden = 1;
+    state.WindowShown = true;  // as start-up seeds it from "Hidden"
+    state.settings.ShowOnMessage = 0;
+    RunLoop loop(state, ClientServices());
+    Script script(state);
+    script.Step("accepted", [&] { return server.Accepted(); })
+        .Step(
+            "window hidden by the first toggle",
+            [&] { return loop.Window() != nullptr && !state.WindowShown; },
+            [&] {
+                for (int i = 0; i < 3; ++i) {
+                    server.Send(MessageKind::ServerNotice, "** notice");
+                }
+            })
+        .Step("messages counted", [&] { return state.MessageCount == 3 && loop.ShownByMessage(); })
+        .Step("alert picture", [&] { return loop.Tray()->Image() == app::image::kTrayBlink; })
+        .Step(
+            "normal picture again", [&] { return loop.Tray()->Image() == app::image::kTrayNormal; },
+            [&] {
+                EXPECT_EQ(loop.Tray()->ToolTip(),
+                          QStringLiteral("Talvoro\nNew Message(s) Arrived!"));
+                loop.ToggleMainWindow();  // the user brings the window up
+            })
+        .Step(
+            "toggle ends the blinking", [&] { return state.WindowShown && !loop.ShownByMessage(); },
+            [&] {
+                EXPECT_EQ(loop.Tray()->Image(), app::image::kTrayNormal);
+                EXPECT_TRUE(loop.Tray()->ToolTip().startsWith(QStringLiteral("Talvoro (Client)")));
+                loop.RequestQuit();
+            });
+    EXPECT_EQ(loop.Run(), app::kExitNormal);
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+}
+
+bool ReminderVisible() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() &&
+            widget->windowTitle() == QStringLiteral("Talvoro: Server Reminder")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class OwnServerRunLoop : public RunLoopTest {
+  protected:
+    void SetUp() override {
+        RunLoopTest::SetUp();
+        state.settings.UserName = "op";
+        server = std::make_unique<server::ChatServer>(state, &*state.Log, observer);
+        ASSERT_TRUE(server->Start(0, "127.0.0.1"));
+        state.settings.Port = server->Port();
+    }
+    void TearDown() override { server->Stop(); }
+
+    RunServices Services() {
+        RunServices services = ClientServices();
+        services.server = server.get();
+        services.serverObserver = &observer;
+        return services;
+    }
+    bool OperatorWelcomed(const RunLoop& loop) const {
+        return loop.Chat() != nullptr && loop.Chat()->Context().own.id != 0;
+    }
+
+    OperatorObserver observer{gui};
+    std::unique_ptr<server::ChatServer> server;
+};
+
+TEST_F(OwnServerRunLoop, operator_alone_quits_without_a_question) {
+    RunLoop loop(state, Services());
+    ModalDriver driver(std::chrono::seconds(20));
+    Script script(state);
+    script.Step(
+        "welcomed", [&] { return OperatorWelcomed(loop); },
+        [&] {
+            const QString main = loop.Window()->View(app::control::kMainView).toPlainText();
+            EXPECT_TRUE(main.contains(QStringLiteral("Talvoro server created on port")))
+                << main.toStdString();
+            loop.RequestQuit();
+        });
+    EXPECT_EQ(loop.Run(), app::kExitNormal);
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_TRUE(driver.Seen().empty()) << "no question may be asked";
+    EXPECT_TRUE(EndsWith(Log().front(), " INFO: Running as SERVER"));
+}
+
+TEST_F(OwnServerRunLoop, operator_with_clients_is_asked_first_and_cancel_goes_on) {
+    RunLoop loop(state, Services());
+    // Alice connects once the operator is in: a connection made earlier would be listed (unnamed)
+    // before the operator in the rosters.
+    std::optional<talvoro::test::RawClient> alice;
+    ModalDriver driver;
+    int asked = 0;
+    driver
+        .Then(QStringLiteral("Talvoro: Server Reminder"),
+              [&](QWidget& box) {
+                  ++asked;
+                  QTest::keyClick(&box, Qt::Key_Escape);  // Cancel
+              })
+        .Then(QStringLiteral("Talvoro: Server Reminder"), [&](QWidget& box) {
+            ++asked;
+            QTest::keyClick(&box, Qt::Key_Return);  // OK
+        });
+    std::optional<net::Frame> refusal;
+    std::optional<net::Frame> relayed;
+    Script script(state);
+    script
+        .Step(
+            "welcomed", [&] { return OperatorWelcomed(loop); },
+            [&] {
+                alice.emplace(state.settings.Port);
+                ASSERT_NE(alice->LogOn("alice"), 0);
+            })
+        .Step(
+            "alice listed", [&] { return loop.Chat()->Context().users.RowCount() == 2; },
+            [&] {
+                // The send command goes out through the window's routing.
+                loop.Window()->Input().SetText(QStringLiteral("hello alice"));
+                loop.Window()->Dispatch(app::cmd::kSend);
+                EXPECT_TRUE(loop.Window()->Input().toPlainText().isEmpty());
+                relayed = alice->ReceiveKind(MessageKind::PublicMessage);
+                loop.RequestQuit();
+            })
+        .Step(
+            "first question cancelled", [&] { return asked == 1 && !ReminderVisible(); },
+            [&] {
+                EXPECT_FALSE(state.QuitRequested.load());
+                loop.RequestQuit();  // asked again; OK ends the program
+            });
+    EXPECT_EQ(loop.Run(), app::kExitNormal);
+    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(driver.AllStepsTaken());
+    ASSERT_TRUE(relayed.has_value());
+    EXPECT_NE(relayed->text.find("hello alice"), std::string::npos);
+    ASSERT_TRUE(alice.has_value());
+    refusal = alice->ReceiveKind(MessageKind::Refusal);
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->text, "** Server has been terminated!");
+}
+
+}  // namespace
+}  // namespace talvoro::ui
