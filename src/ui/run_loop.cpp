@@ -1,10 +1,12 @@
 #include "ui/run_loop.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <algorithm>
+#include <functional>
 
 #include "app/exit_codes.h"
 #include "app/identifiers.h"
@@ -30,6 +32,29 @@ void LogInfo(app::ProcessState& state, std::string_view text) {
         state.Log->LogEvent(false, text);
     }
 }
+
+// Calls `restored` when the window comes back from the task bar by the desktop's own means (not
+// through the show/hide toggle), so that "shown" stays true to what the user sees.
+class RestoreWatcher : public QObject {
+  public:
+    RestoreWatcher(QWidget& window, std::function<void()> restored)
+        : QObject(&window), window_(window), restored_(std::move(restored)) {
+        window.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &window_ && event->type() == QEvent::WindowStateChange &&
+            !window_.isMinimized() && window_.isVisible()) {
+            restored_();
+        }
+        return false;
+    }
+
+  private:
+    QWidget& window_;
+    std::function<void()> restored_;
+};
 
 }  // namespace
 
@@ -129,6 +154,15 @@ void RunLoop::WireWindow() {
     actions.toggleAway = [this] { ToggleAway(); };
     WireCommands(*window_, *chat_, std::move(actions));
     window_->SetMinimizedHandler([this] { shownByMessage_ = false; });
+    new RestoreWatcher(*window_, [this] {  // owned by the window
+        if (!state_.WindowShown) {
+            state_.WindowShown = true;
+            shownByMessage_ = false;
+            state_.TrayImage = app::image::kTrayNormal;
+            tray_->ShowImage(state_.TrayImage);
+            SetTrayTip();
+        }
+    });
 }
 
 void RunLoop::WireServer() {

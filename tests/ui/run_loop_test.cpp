@@ -192,7 +192,7 @@ TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_ser
     EXPECT_TRUE(EndsWith(lines[1], " INFO: Terminated")) << lines[1];
 }
 
-TEST_F(RunLoopTest, hidden_window_blinks_the_tray_after_more_than_two_frames) {
+TEST_F(RunLoopTest, hidden_window_blinks_the_tray_until_shown_again) {
     HandServer server;
     state.settings.Port = server.Port();
     state.settings.Hidden = 1;
@@ -223,8 +223,14 @@ TEST_F(RunLoopTest, hidden_window_blinks_the_tray_after_more_than_two_frames) {
             [&] {
                 EXPECT_EQ(loop.Tray()->Image(), app::image::kTrayNormal);
                 EXPECT_TRUE(loop.Tray()->ToolTip().startsWith(QStringLiteral("Talvoro (Client)")));
-                loop.RequestQuit();
-            });
+                loop.Window()->showMinimized();  // the desktop's own minimise
+            })
+        .Step(
+            "minimised is not shown", [&] { return !state.WindowShown; },
+            [&] { loop.Window()->showNormal(); })  // and the desktop's own restore
+        .Step(
+            "restored is shown again", [&] { return state.WindowShown; },
+            [&] { loop.RequestQuit(); });
     EXPECT_EQ(loop.Run(), app::kExitNormal);
     EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
 }
