@@ -66,8 +66,9 @@ class ChatServer {
     // The port listened on; 0 before Start.
     std::uint16_t Port() const { return port_; }
 
-    // Any thread but the server thread: ends the server thread after giving queued output up to
-    // stopFlushLimit to go out, then closes every connection and the listening socket. Idempotent.
+    // GUI thread (the thread that called Start; never from an observer callback): ends the
+    // server thread after giving queued output up to stopFlushLimit to go out, then closes every
+    // connection and the listening socket. Idempotent; the destructor calls it.
     void Stop();
 
     // GUI thread, after the operator's own client has connected to this server and before it
