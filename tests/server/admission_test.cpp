@@ -256,17 +256,6 @@ TEST_F(Admission, an_unnamed_connection_that_quits_is_only_logged) {
     EXPECT_EQ(Logs(), std::vector<std::string>{"Unknown user has quit! (10.0.0.8)"});
 }
 
-TEST_F(Admission, a_named_connection_that_quits_is_announced_to_the_others) {
-    Join(7, "alice");
-    Join(8, "bob");
-    Receive(8, K(MessageKind::PublicMessage) + "x", 3);  // sets the topic of later frames
-    Forget();
-    core.Closed(8);
-    EXPECT_EQ(Sends(), (std::vector<Sent>{{7, 3,
-                                           K(MessageKind::UserQuit) + "8" +
-                                               K(MessageKind::UserQuit) + "** bob has quit"}}));
-}
-
 TEST_F(Admission, closes_a_connection_that_does_not_log_on_within_the_deadline) {
     Accept(7, "10.0.0.7");
     clock.Advance(std::chrono::seconds(30));

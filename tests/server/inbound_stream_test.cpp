@@ -68,11 +68,6 @@ TEST_F(InboundStreamTest, reassembles_frames_split_anywhere) {
     EXPECT_EQ(LogText(), "");
 }
 
-TEST_F(InboundStreamTest, hands_on_several_frames_of_one_read_in_order) {
-    Feed(Frame("a") + Frame("b") + Frame("c"));
-    EXPECT_EQ(trace.events, (std::vector<std::string>{"frame 0 a", "frame 0 b", "frame 0 c"}));
-}
-
 TEST_F(InboundStreamTest, passes_a_file_block_between_frames_through_whole) {
     const std::string bytes = Frame("before") + FileBlock("file \x9C contents") + Frame("after");
     for (std::size_t cut : {std::size_t{1}, std::size_t{9}, std::size_t{15}, std::size_t{20}}) {
