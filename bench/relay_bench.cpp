@@ -5,6 +5,7 @@
 // Figures, not pass/fail: run by hand (build with -DTALVORO_BUILD_BENCH=ON).
 
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -269,6 +271,77 @@ double ThreadCpuSeconds(int tid) {
     return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
+// The same paced pattern through a bare relay thread (recv once, send to 15 sockets, no protocol)
+// with one reader thread: what this machine's scheduler and loopback cost without the server.
+void BareRelayBaseline(int count) {
+    net::Transport transport;
+    if (transport.NetCreateServer(0, "127.0.0.1") == 0) {
+        return;
+    }
+    std::vector<net::Socket> clients;
+    std::vector<int> accepted;
+    for (int i = 0; i < kClients; ++i) {
+        clients.push_back(net::NetOpenConnection("127.0.0.1", transport.LocalPort(), 5000));
+        while (transport.NetServerEvent() != net::kNetConnected) {
+            transport.WaitForActivity(100);
+        }
+        accepted.push_back(transport.NetEventClient());
+    }
+    std::atomic<bool> running{true};
+    std::thread relay([&] {
+        std::uint8_t buffer[4096];
+        while (running) {
+            if (!transport.WaitForActivity(100)) {
+                continue;
+            }
+            const long n = net::NetReceive(accepted[0], buffer);
+            for (int i = 1; n > 0 && i < kClients; ++i) {
+                ::send(accepted[static_cast<std::size_t>(i)], buffer, static_cast<std::size_t>(n),
+                       MSG_NOSIGNAL | MSG_DONTWAIT);
+            }
+        }
+    });
+    std::vector<std::int64_t> latencies;
+    std::thread reader([&] {
+        std::vector<pollfd> watched;
+        for (int i = 1; i < kClients; ++i) {
+            watched.push_back(pollfd{clients[static_cast<std::size_t>(i)].fd(), POLLIN, 0});
+        }
+        std::uint8_t buffer[4096];
+        while (running) {
+            if (::poll(watched.data(), watched.size(), 100) <= 0) {
+                continue;
+            }
+            for (const pollfd& one : watched) {
+                const long n = one.revents != 0 ? net::NetReceive(one.fd, buffer) : 0;
+                for (long at = 0; at + 8 <= n; at += 8) {
+                    std::int64_t sentAt = 0;
+                    std::memcpy(&sentAt, buffer + at, sizeof sentAt);
+                    latencies.push_back(NowNs() - sentAt);
+                }
+            }
+        }
+    });
+    const auto start = Clock::now();
+    for (int seq = 0; seq < count; ++seq) {
+        std::this_thread::sleep_until(start + seq * 1ms);
+        const std::int64_t now = NowNs();
+        net::NetSend(clients[0].fd(), {reinterpret_cast<const std::uint8_t*>(&now), sizeof now});
+    }
+    std::this_thread::sleep_for(300ms);
+    running = false;
+    relay.join();
+    reader.join();
+    std::sort(latencies.begin(), latencies.end());
+    if (!latencies.empty()) {
+        std::printf("%-34s deliveries %8zu  p50 %8.1f us  p99 %8.1f us  max %9.1f us\n",
+                    "baseline: bare relay, paced 1,000/s", latencies.size(),
+                    Microseconds(latencies[latencies.size() / 2]),
+                    Microseconds(latencies[latencies.size() * 99 / 100]),
+                    Microseconds(latencies.back()));
+    }
+}
+
 }  // namespace
 
 int main() {
@@ -332,6 +405,7 @@ int main() {
         }
         Report("one sender, paced 1,000 msg/s", clients, kCount * others, start);
     }
+    BareRelayBaseline(5000);
     std::this_thread::sleep_for(500ms);  // let the last round settle
     const double before = ThreadCpuSeconds(serverTid);
     std::printf("server thread CPU during the three rounds: %.3f s\n", before - cpuAtStart);
