@@ -3,23 +3,47 @@
 // another. Header only, so that the test-support library itself needs no Qt; include it only from
 // tests that link Qt Widgets. Test thread only (the thread that first calls it becomes the GUI
 // thread).
+//
+// The application is destroyed by a global test environment after the last test, before the
+// process's exit handlers run: Qt's own statics are gone by then, and an application destroyed
+// after them crashes.
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QByteArray>
+#include <memory>
 
 namespace talvoro::test {
+
+class QtAppEnvironment : public ::testing::Environment {
+  public:
+    void TearDown() override { Application().reset(); }
+
+    static std::unique_ptr<QApplication>& Application() {
+        static std::unique_ptr<QApplication> application;
+        return application;
+    }
+};
+
+// Registered once per test executable (an inline variable has one instance per program).
+inline ::testing::Environment* const kQtAppEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtAppEnvironment);  // gtest takes ownership
 
 // Creates the application on first use and returns it. Call at the start of every GUI test (or
 // from a test fixture's SetUp) before creating widgets.
 inline QApplication& QtApp() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    std::unique_ptr<QApplication>& application = QtAppEnvironment::Application();
+    if (!application) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+        }
+        static int argc = 1;
+        static char name[] = "talvoro_gui_test";
+        static char* argv[] = {name, nullptr};
+        application = std::make_unique<QApplication>(argc, argv);
     }
-    static int argc = 1;
-    static char name[] = "talvoro_gui_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    return application;
+    return *application;
 }
 
 }  // namespace talvoro::test
