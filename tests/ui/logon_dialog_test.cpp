@@ -167,20 +167,5 @@ TEST_F(DialogFixture, enter_connects_and_escape_cancels) {
     }
 }
 
-TEST_F(DialogFixture, buttons_connect_and_cancel) {
-    {
-        LogonDialog dialog(settings, Services());
-        dialog.show();
-        QTest::mouseClick(Child<QPushButton>(dialog, "connectButton"), Qt::LeftButton);
-        EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    }
-    {
-        LogonDialog dialog(settings, Services());
-        dialog.show();
-        QTest::mouseClick(Child<QPushButton>(dialog, "cancelButton"), Qt::LeftButton);
-        EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    }
-}
-
 }  // namespace
 }  // namespace talvoro::ui

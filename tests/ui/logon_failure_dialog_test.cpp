@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 #include "support/qt_app.h"
@@ -15,11 +14,6 @@ struct FailureDialogFixture : ::testing::Test {
         test::QtApp();
         dialog = std::make_unique<ConnectionFailureDialog>("bob", "chat.example", 1805);
         dialog->show();
-    }
-    QPushButton* Button(const char* name) {
-        auto* button = dialog->findChild<QPushButton*>(QString::fromLatin1(name));
-        EXPECT_NE(button, nullptr) << name;
-        return button;
     }
     std::unique_ptr<ConnectionFailureDialog> dialog;
 };
@@ -55,20 +49,6 @@ TEST_F(FailureDialogFixture, alt_s_starts_the_server) {
     // A mnemonic presses the button visibly first: the click follows a moment later.
     EXPECT_TRUE(QTest::qWaitFor([this] { return !dialog->isVisible(); }, 5000));
     EXPECT_EQ(dialog->Choice(), FailureChoice::StartServer);
-}
-
-TEST_F(FailureDialogFixture, each_button_gives_its_choice) {
-    QTest::mouseClick(Button("startServerButton"), Qt::LeftButton);
-    EXPECT_EQ(dialog->Choice(), FailureChoice::StartServer);
-
-    dialog->show();
-    QTest::mouseClick(Button("retryButton"), Qt::LeftButton);
-    EXPECT_EQ(dialog->Choice(), FailureChoice::Retry);
-
-    dialog->show();
-    QTest::mouseClick(Button("cancelButton"), Qt::LeftButton);
-    EXPECT_EQ(dialog->Choice(), FailureChoice::Cancel);
-    EXPECT_FALSE(dialog->isVisible());
 }
 
 }  // namespace
