@@ -13,11 +13,11 @@ namespace talvoro::ui {
 
 namespace {
 
-QLabel* PlainLabel(const QString& text, const QString& name, QWidget* parent) {
+QLabel* PlainLabel(const QString& text, const QString& name, bool wrap, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);  // "<Retry>" is text, not markup
-    label->setWordWrap(true);
+    label->setWordWrap(wrap);
     return label;
 }
 
@@ -33,11 +33,11 @@ ConnectionFailureDialog::ConnectionFailureDialog(const std::string& userName,
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
         PlainLabel(QStringLiteral("Connecting to host *%1:%2* failed.").arg(ToQt(host)).arg(port),
-                   QStringLiteral("failureText"), this));
+                   QStringLiteral("failureText"), false, this));
     layout->addWidget(PlainLabel(
         QStringLiteral("Press <Retry> to try again, <Start Server> to create your very own "
                        "TalvoroServer or <Cancel> to abort."),
-        QStringLiteral("adviceText"), this));
+        QStringLiteral("adviceText"), true, this));
 
     auto* retry = new QPushButton(QStringLiteral("Retry"), this);
     retry->setObjectName(QStringLiteral("retryButton"));
