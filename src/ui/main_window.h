@@ -56,6 +56,7 @@ class MainWindow : public QMainWindow {
     // Builds the window, invisible. Uses the saved placement when it is usable (otherwise centres
     // the window at 640 x 380 and switches "IsPrivateVisible" off in `state.settings`), creates the
     // "Main" tab (view 500) and, when "IsPrivateVisible" is on, the "Private Group" tab (view 504).
+    // The core may announce those two tabs again (TabInserted): a view's second tab is ignored.
     MainWindow(app::ProcessState& state, const ImageStore& images, const MainWindowSetup& setup,
                QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -100,8 +101,11 @@ class MainWindow : public QMainWindow {
     UserToolBar& ToolBar() { return *toolBar_; }
     StatusBar& Status() { return *status_; }
     MainShortcuts& Shortcuts() { return *shortcuts_; }
-    // Holder 129 of the emoticon bar; the bar is placed inside it (at 0, 0) by its owner.
+    // Holder 129 of the emoticon bar.
     QWidget& EmoticonHolder() { return *emoticonHolder_; }
+    // Puts `bar` into holder 129 (at its top-left) and gives the holder the bar's own size; the
+    // holder keeps its place at x 2 and the layout rule's y.
+    void InstallEmoticonBar(QWidget& bar);
 
     // --- Geometry.
     ControlRects CurrentRects() const { return rects_; }

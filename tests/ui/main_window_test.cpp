@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <vector>
 
 #include "app/identifiers.h"
@@ -451,6 +452,21 @@ TEST_F(MainWindowTest, status_fields_have_the_fixed_widths) {
               QStringLiteral("Running: 0d00h00m01s"));
     EXPECT_EQ(window->Status().Field(chat::StatusField::ServerMessage), QStringLiteral("hello"));
     EXPECT_EQ(StatusBar::kFieldWidths, (std::array<int, 4>{130, 120, 60, 1000}));
+}
+
+TEST_F(MainWindowTest, emoticon_bar_sits_in_its_holder_above_the_status_bar) {
+    Build();
+    window->show();
+    QToolBar bar;
+    bar.addAction(QStringLiteral(":-)"));
+    window->InstallEmoticonBar(bar);
+    window->resize(800, 500);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == 800; }, 2000));
+    const QRect holder = window->EmoticonHolder().geometry();
+    EXPECT_EQ(holder.topLeft(), QPoint(2, 500 - window->StatusHeight() - 23));
+    EXPECT_EQ(holder.size(), bar.sizeHint());
+    EXPECT_EQ(bar.parentWidget(), &window->EmoticonHolder());
+    bar.setParent(nullptr);  // the test owns the bar
 }
 
 TEST(GroupVariant, shift_turns_row_items_into_group_items) {
