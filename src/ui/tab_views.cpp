@@ -48,6 +48,11 @@ ChatViewWidget* TabViews::FindView(int number) const {
 }
 
 void TabViews::InsertTab(int position, std::string_view caption, int view) {
+    for (int tab = 0; tab < bar_->count(); ++tab) {
+        if (ViewOfTab(tab) == view) {
+            return;  // a view has one tab: the window built it already
+        }
+    }
     const QSignalBlocker quiet(bar_);
     const int at = std::clamp(position, 0, bar_->count());
     bar_->insertTab(at, images_.Icon(app::image::kTab), ToQt(caption));

@@ -35,7 +35,8 @@ class TabViews {
     int CurrentViewNumber() const { return current_; }
     ChatViewWidget* CurrentView() const { return FindView(current_); }
 
-    // Tabs. A position outside the bar is ignored (insert: clamped to the end).
+    // Tabs. A position outside the bar is ignored (insert: clamped to the end). Inserting a tab
+    // for a view that already has one changes nothing.
     void InsertTab(int position, std::string_view caption, int view);
     void RemoveTab(int position);
     void RenameTab(int position, std::string_view caption);

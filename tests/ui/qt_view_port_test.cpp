@@ -61,6 +61,9 @@ TEST_F(QtViewPortTest, drives_tabs_user_rows_and_actions) {
     EXPECT_EQ(window->Tabs().CurrentViewNumber(), 501);
     port.TabRemoved(1);
     EXPECT_EQ(window->Tabs().TabCount(), 1);
+    // The core announces the tabs the window built already: no second "Main".
+    port.TabInserted(0, "Main", chat::kMainView);
+    EXPECT_EQ(window->Tabs().TabCount(), 1);
 
     const std::vector<chat::UserRow> rows = {{"ann", 4, 0, chat::RowIcon::Normal, true, false}};
     port.UserListChanged(rows, 0);
