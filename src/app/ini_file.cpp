@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "app/atomic_file.h"
+#include "app/number_text.h"
 
 namespace talvoro::app {
 
@@ -64,20 +65,6 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
         text.remove_suffix(1);
     }
     return text;
-}
-
-std::int32_t LeadingNumber(std::string_view text) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    std::uint32_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10U + static_cast<std::uint32_t>(text[i] - '0');
-    }
-    return static_cast<std::int32_t>(negative ? 0U - value : value);
 }
 
 std::string ReadFilePrefix(const std::string& path) {
@@ -148,7 +135,7 @@ std::optional<std::int32_t> IniReader::Number(std::string_view key) const {
     if (entry == nullptr) {
         return std::nullopt;
     }
-    return LeadingNumber(entry->value);
+    return ReadNumber(entry->value);
 }
 
 std::int32_t IniReader::Number(std::string_view key, std::int32_t fallback) const {

@@ -1,14 +1,36 @@
 #pragma once
 // The user's preferences, one record filled from "Talvoro.ini" at start-up.
 // Owned by the GUI thread. The server thread reads KeepAlive, KeepAliveCycleTime and TraceWhisper,
-// the file-server thread reads and may set FileServerHalt: those fields are atomics so that every
-// read and write is one whole value.
+// the file-server thread reads and may set FileServerHalt: those fields are SharedField so that
+// every read and write is one whole value, while the record as a whole still copies like a value.
 
 #include <atomic>
 #include <cstdint>
 #include <string>
 
 namespace talvoro::app {
+
+// An atomic value that copies by value. Any thread; each load or store is one whole value.
+template <typename T>
+class SharedField {
+  public:
+    SharedField(T value = T{}) : value_(value) {}  // NOLINT: implicit like the plain fields
+    SharedField(const SharedField& other) : value_(other.load()) {}
+    SharedField& operator=(const SharedField& other) {
+        store(other.load());
+        return *this;
+    }
+    SharedField& operator=(T value) {
+        store(value);
+        return *this;
+    }
+    T load() const { return value_.load(); }
+    void store(T value) { value_.store(value); }
+    operator T() const { return load(); }  // NOLINT: reads like the plain fields
+
+  private:
+    std::atomic<T> value_;
+};
 
 struct Settings {
     std::string UserName;
@@ -24,18 +46,18 @@ struct Settings {
     std::int32_t WinPosX = -1;
     std::int32_t WinPosY = -1;
     std::int8_t SMessSnd = 0;
-    std::atomic<std::int8_t> KeepAlive{0};
+    SharedField<std::int8_t> KeepAlive{0};
     std::int32_t WinWidth = 640;
     std::int32_t WinHeight = 371;
     std::int8_t AutoSaveSession = 1;
     std::int8_t ListUserColors = 1;
     std::int8_t AutoLogon = 0;
     std::int8_t BalloonTips = 0;
-    std::atomic<std::int8_t> FileServerHalt{0};
+    SharedField<std::int8_t> FileServerHalt{0};
     std::uint8_t ScrollLockStatus = 1;
     std::int8_t NoScrollHidden = 1;
-    std::atomic<std::int16_t> KeepAliveCycleTime{300};
-    std::atomic<std::int8_t> TraceWhisper{0};
+    SharedField<std::int16_t> KeepAliveCycleTime{300};
+    SharedField<std::int8_t> TraceWhisper{0};
     std::int8_t ServerMode = 0;
     std::int8_t AwayMessage = 1;
     std::int8_t AwayTime = 15;
@@ -46,10 +68,6 @@ struct Settings {
     std::int8_t ShowOnMessage = 0;
     std::int8_t FlashOnMessage = 1;
     std::int8_t IsPrivateVisible = 0;
-
-    Settings() = default;
-    Settings(const Settings& other);
-    Settings& operator=(const Settings& other);
 };
 
 }  // namespace talvoro::app

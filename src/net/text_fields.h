@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/number_text.h"
+
 namespace talvoro::net {
 
 // Field k (from 1) of `text` split at `separator`: the text between the (k-1)th and the kth
@@ -15,9 +17,8 @@ std::string_view Field(std::string_view text, char separator, int k);
 // so that a message containing the separator byte is kept whole.
 std::string_view FieldsFrom(std::string_view text, char separator, int k);
 
-// Lenient decimal reading: leading blanks skipped, optional "-" or "+", then digits up to the first
-// non-digit; no digits gives 0. Overlong digit runs wrap like a 32-bit counter instead of failing.
-std::int32_t ReadNumber(std::string_view text);
+// Lenient decimal reading of numbers inside payloads.
+using app::ReadNumber;
 
 // Signed decimal text without leading zeros.
 std::string NumberText(std::int64_t value);

@@ -3,103 +3,25 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/program_process.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
-
-extern char** environ;
 
 namespace talvoro {
 namespace {
 
 using namespace std::chrono_literals;
+using test::LogLines;
 using test::ReadFileText;
 using test::TempDir;
 using test::WaitUntil;
-
-// The outcome of one run: the wait status, or -1 when the program did not end in time.
-struct Run {
-    int status = -1;
-};
-
-class Program {
-  public:
-    Program(const std::string& dataDir, const std::string& xdgDataHome) {
-        std::vector<std::string> environment = {"QT_QPA_PLATFORM=offscreen",
-                                                "XDG_DATA_HOME=" + xdgDataHome};
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string text = *entry;
-            if (text.rfind("QT_QPA_PLATFORM=", 0) != 0 && text.rfind("XDG_DATA_HOME=", 0) != 0) {
-                environment.push_back(text);
-            }
-        }
-        std::vector<std::string> args = {TALVORO_PROGRAM, dataDir};
-        std::vector<char*> argv = Pointers(args);
-        std::vector<char*> envp = Pointers(environment);
-        if (posix_spawn(&pid_, TALVORO_PROGRAM, nullptr, nullptr, argv.data(), envp.data()) != 0) {
-            pid_ = -1;
-        }
-    }
-
-    ~Program() {
-        if (pid_ > 0 && !exited_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    bool started() const { return pid_ > 0; }
-
-    // True once the program has ended (the status is kept).
-    bool Exited() {
-        if (!exited_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) {
-            exited_ = true;
-        }
-        return exited_;
-    }
-
-    void Signal(int signalNumber) const { ::kill(pid_, signalNumber); }
-
-    // Waits (bounded) for the end; -1 when the program is still running afterwards.
-    int WaitForStatus() {
-        return WaitUntil([this] { return Exited(); }, 30s, 10ms) ? status_ : -1;
-    }
-
-  private:
-    static std::vector<char*> Pointers(std::vector<std::string>& texts) {
-        std::vector<char*> pointers;
-        for (std::string& text : texts) {
-            pointers.push_back(text.data());
-        }
-        pointers.push_back(nullptr);
-        return pointers;
-    }
-
-    pid_t pid_ = -1;
-    int status_ = 0;
-    bool exited_ = false;
-};
-
-std::vector<std::string> LogLines(const std::string& path) {
-    const std::string text = ReadFileText(path);
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-}
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
@@ -116,7 +38,8 @@ class ProgramTest : public ::testing::Test {
     // Starts the program, waits for the start line of this run, sends `signalNumber` and returns
     // the status.
     int RunUntilSignal(int signalNumber) {
-        Program program(data_.path().string(), xdg_.path().string());
+        test::ProgramProcess program(TALVORO_PROGRAM, {data_.path().string()},
+                                     {"XDG_DATA_HOME=" + xdg_.path().string()});
         if (!program.started()) {
             ADD_FAILURE() << "cannot start " << TALVORO_PROGRAM;
             return -1;
