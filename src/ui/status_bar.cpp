@@ -17,7 +17,9 @@ StatusBar::StatusBar(const ImageStore& images, QWidget* parent) : QStatusBar(par
         label->setContentsMargins(2, 0, 2, 0);
         fields_[i] = label;
         if (i + 1 < fields_.size()) {
-            label->setFixedWidth(kFieldWidths[i]);
+            // At least the classic width; wider where this desktop's font needs it, so that
+            // "Running: 0d01h02m03s" is never clipped.
+            label->setMinimumWidth(kFieldWidths[i]);
             addWidget(label);
             continue;
         }
