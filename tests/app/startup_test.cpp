@@ -12,31 +12,28 @@ namespace talvoro::app {
 namespace {
 
 using test::ReadFileText;
-using test::TempDir;
 
 class StartUpTest : public ::testing::Test {
   protected:
+    // One start and orderly end, as one process would run them; `extra` is appended to the log.
+    void RunOnce(const std::string& extra) {
+        ProcessState state;
+        StartUp(state, Inputs());
+        std::ofstream(data_.file("Talvoro.log"), std::ios::app | std::ios::binary) << extra;
+    }
     StartUpInputs Inputs() const {
         return StartUpInputs{{data_.path().string()}, "", home_.path().string(), "thishost"};
     }
-    // Runs one start; the state lives only for this call, as one process would.
-    std::string StartOnce() {
-        ProcessState state;
-        StartUp(state, Inputs());
-        return state.DataDir;
+    // The log's text with the "YYYY-MM-DD/hh:mm:ss" stamp of its first line cut off.
+    std::string Log(const char* name = "Talvoro.log") const {
+        const std::string text = ReadFileText(data_.file(name));
+        return text.size() < 19 ? text : text.substr(19);
     }
-    static std::string StartLine() { return "Talvoro v1.6.0.0 (" + OsName() + ") started"; }
-
-    TempDir data_;
-    TempDir home_;
+    const std::string startLine_ = " INFO: Talvoro v1.6.0.0 (" + OsName() + ") started\r\n";
+    test::TempDir data_, home_;
 };
 
-// The text of a log line after its "YYYY-MM-DD/hh:mm:ss" stamp.
-std::string WithoutStamp(const std::string& line) {
-    return line.size() < 19 ? line : line.substr(19);
-}
-
-TEST_F(StartUpTest, sets_up_the_process_state_and_writes_the_start_line) {
+TEST_F(StartUpTest, sets_up_the_process_state_and_logs_start_and_end) {
     std::ofstream(data_.file("Talvoro.ini"), std::ios::binary)
         << "[Prefs]\r\nUserName = Anna\r\nHidden = 1\r\nSMessSnd = 1\r\n";
     ProcessState state;
@@ -56,43 +53,24 @@ TEST_F(StartUpTest, sets_up_the_process_state_and_writes_the_start_line) {
     EXPECT_TRUE(state.ChatMessageSound);
     ASSERT_TRUE(state.Log.has_value());
     EXPECT_EQ(state.Log->path(), data_.file("Talvoro.log"));
-    EXPECT_EQ(WithoutStamp(ReadFileText(data_.file("Talvoro.log"))),
-              " INFO: " + StartLine() + "\r\n");
+    EXPECT_EQ(Log(), startLine_);
+    FinishShutdown(state);
+    EXPECT_TRUE(Log().ends_with(" INFO: Terminated\r\n"));
+
+    ProcessState withoutLog;
+    FinishShutdown(withoutLog);
+    EXPECT_FALSE(withoutLog.Log.has_value());
 }
 
 TEST_F(StartUpTest, each_start_keeps_exactly_one_previous_log) {
-    StartOnce();
-    std::ofstream(data_.file("Talvoro.log"), std::ios::app | std::ios::binary) << "first run\r\n";
-    StartOnce();
-    std::ofstream(data_.file("Talvoro.log"), std::ios::app | std::ios::binary) << "second run\r\n";
-
-    const std::string old = ReadFileText(data_.file("Talvoro.old"));
-    EXPECT_NE(old.find("first run"), std::string::npos);
-    EXPECT_EQ(WithoutStamp(ReadFileText(data_.file("Talvoro.log"))),
-              " INFO: " + StartLine() + "\r\nsecond run\r\n");
-
-    StartOnce();
-    const std::string older = ReadFileText(data_.file("Talvoro.old"));
-    EXPECT_NE(older.find("second run"), std::string::npos);
-    EXPECT_EQ(older.find("first run"), std::string::npos);
-    EXPECT_EQ(WithoutStamp(ReadFileText(data_.file("Talvoro.log"))),
-              " INFO: " + StartLine() + "\r\n");
-}
-
-TEST_F(StartUpTest, orderly_end_logs_terminated_last) {
-    ProcessState state;
-    StartUp(state, Inputs());
-    FinishShutdown(state);
-    const std::string log = ReadFileText(data_.file("Talvoro.log"));
-    const std::string last = " INFO: Terminated\r\n";
-    ASSERT_GE(log.size(), last.size());
-    EXPECT_EQ(log.substr(log.size() - last.size()), last);
-}
-
-TEST(FinishShutdown, without_a_log_does_nothing) {
-    ProcessState state;
-    FinishShutdown(state);
-    EXPECT_FALSE(state.Log.has_value());
+    RunOnce("first run\r\n");
+    RunOnce("second run\r\n");
+    EXPECT_NE(Log("Talvoro.old").find("first run"), std::string::npos);
+    EXPECT_EQ(Log(), startLine_ + "second run\r\n");
+    RunOnce("");
+    EXPECT_NE(Log("Talvoro.old").find("second run"), std::string::npos);
+    EXPECT_EQ(Log("Talvoro.old").find("first run"), std::string::npos);
+    EXPECT_EQ(Log(), startLine_);
 }
 
 TEST(InputsFromEnvironment, takes_arguments_after_the_program_name) {

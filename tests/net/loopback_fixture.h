@@ -9,9 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "net/poll_wait.h"
 #include "net/transport.h"
@@ -33,18 +31,15 @@ inline std::string ReceiveExactly(int fd, std::size_t count,
                                   std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::string received;
-    std::uint8_t buffer[4096];
+    char buffer[4096];
     while (received.size() < count && std::chrono::steady_clock::now() < deadline) {
-        if (!net::WaitReady(fd, POLLIN, 100)) {
-            continue;
-        }
-        const std::size_t want = std::min(sizeof buffer, count - received.size());
-        const long n = ::recv(fd, buffer, want, MSG_DONTWAIT);
-        if (n == 0) {
-            break;
-        }
-        if (n > 0) {
-            received.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(n));
+        if (net::WaitReady(fd, POLLIN, 100)) {
+            const long n =
+                ::recv(fd, buffer, std::min(sizeof buffer, count - received.size()), MSG_DONTWAIT);
+            if (n == 0) {
+                break;
+            }
+            received.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
         }
     }
     return received;
@@ -68,21 +63,22 @@ class LoopbackServer : public ::testing::Test {
     // The next server event, waiting up to `timeout` for one; kNetNothing if none came.
     int NextEvent(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            const int event = transport.NetServerEvent();
-            if (event != net::kNetNothing || std::chrono::steady_clock::now() >= deadline) {
-                return event;
-            }
+        int event = transport.NetServerEvent();
+        while (event == net::kNetNothing && std::chrono::steady_clock::now() < deadline) {
             transport.WaitForActivity(100);
+            event = transport.NetServerEvent();
         }
+        return event;
     }
 
-    // A connected client and the server side of it; server stays -1 if the accept was not seen.
+    // A connected client and the server side of it; a failure (server stays -1) if the accept was
+    // not seen.
     Pair ConnectAccepted() {
         Pair pair{Connect(), -1};
         if (pair.client.valid() && NextEvent() == net::kNetConnected) {
             pair.server = transport.NetEventClient();
         }
+        EXPECT_GE(pair.server, 0) << "the server did not accept a connection";
         return pair;
     }
 

@@ -13,47 +13,29 @@ bool IsOpen(int fd) {
     return ::fcntl(fd, F_GETFD) != -1;
 }
 
-int NewDescriptor() {
-    return ::eventfd(0, EFD_CLOEXEC);
-}
-
-TEST(Socket, closes_its_descriptor_once_when_destroyed) {
-    const int fd = NewDescriptor();
-    ASSERT_GE(fd, 0);
-    { Socket socket(fd); }
-    EXPECT_FALSE(IsOpen(fd));
-    EXPECT_FALSE(Socket(-5).valid());
-}
-
-TEST(Socket, moves_ownership_and_closes_the_replaced_descriptor) {
-    const int first = NewDescriptor();
-    const int second = NewDescriptor();
-    Socket a(first);
-    Socket b(second);
-
-    Socket c(std::move(a));
-    EXPECT_FALSE(a.valid());  // a moved-from Socket is empty
-    EXPECT_EQ(c.fd(), first);
-
-    b = std::move(c);
-    EXPECT_FALSE(IsOpen(second));
-    EXPECT_TRUE(IsOpen(first));
-    EXPECT_EQ(b.fd(), first);
-    EXPECT_FALSE(c.valid());
-}
-
-TEST(Socket, release_hands_the_descriptor_over_and_reset_closes_it) {
-    const int fd = NewDescriptor();
-    Socket socket(fd);
-    EXPECT_EQ(socket.release(), fd);
-    EXPECT_FALSE(socket.valid());
-    EXPECT_TRUE(IsOpen(fd));
-
-    socket.reset(fd);
-    EXPECT_EQ(socket.fd(), fd);
+TEST(Socket, owns_one_descriptor_through_moves_release_and_reset_and_closes_it_once) {
+    const int first = ::eventfd(0, EFD_CLOEXEC);
+    const int second = ::eventfd(0, EFD_CLOEXEC);
+    {
+        Socket a(first);
+        Socket b(second);
+        Socket c(std::move(a));
+        EXPECT_FALSE(a.valid());  // a moved-from Socket is empty
+        b = std::move(c);
+        EXPECT_FALSE(IsOpen(second));
+        EXPECT_EQ(b.fd(), first);
+        EXPECT_FALSE(c.valid());
+        EXPECT_EQ(b.release(), first);
+        EXPECT_FALSE(b.valid());
+        b.reset(first);
+    }
+    EXPECT_FALSE(IsOpen(first));  // closed when its owner was destroyed
+    Socket socket(::eventfd(0, EFD_CLOEXEC));
+    const int fd = socket.fd();
     socket.reset();
     EXPECT_FALSE(IsOpen(fd));
     EXPECT_EQ(socket.fd(), -1);
+    EXPECT_FALSE(Socket(-5).valid());
 }
 
 }  // namespace
