@@ -93,14 +93,6 @@ TEST_F(Preferences, every_field_loads_and_saves_back_with_the_window_geometry) {
     }
 }
 
-TEST_F(Preferences, user_name_in_any_case_is_read_and_written_back_as_UserName) {
-    Settings settings = LoadText("[Prefs]\r\nusername = Anna\r\n");
-    EXPECT_EQ(settings.UserName, "Anna");
-    ASSERT_TRUE(Save(settings));
-    EXPECT_EQ(Saved().find("username"), std::string::npos);
-    EXPECT_NE(Saved().find("\r\nUserName = Anna\r\n"), std::string::npos);
-}
-
 TEST_F(Preferences, reads_values_leniently_and_takes_the_first_section_and_key) {
     EXPECT_EQ(LoadText("[Prefs]\r\nAwayText =\r\n").AwayText, "");
     EXPECT_EQ(LoadText("[Prefs]\r\nAwayTime = 5\r\n").AwayText, "I'm away for now, cu later!");
@@ -126,11 +118,15 @@ TEST_F(Preferences, numbers_are_cut_to_their_field_width) {
     EXPECT_EQ(settings.Color, -1);
 }
 
-TEST_F(Preferences, font_line_is_honoured_then_gone_after_save) {
-    Settings settings = LoadText("[Prefs]\r\nFont = Courier New\r\nFontSize = 12\r\n");
+TEST_F(Preferences, writes_user_name_back_as_UserName_and_drops_an_honoured_font_line) {
+    Settings settings =
+        LoadText("[Prefs]\r\nusername = Anna\r\nFont = Courier New\r\nFontSize = 12\r\n");
+    EXPECT_EQ(settings.UserName, "Anna");
     EXPECT_EQ(settings.Font, "Courier New");
     EXPECT_EQ(settings.FontSize, 12);
     ASSERT_TRUE(Save(settings));
+    EXPECT_EQ(Saved().find("username"), std::string::npos);
+    EXPECT_NE(Saved().find("\r\nUserName = Anna\r\n"), std::string::npos);
     EXPECT_EQ(Saved().find("Font"), std::string::npos);
     EXPECT_EQ(Load().Font, "Verdana");
 }
