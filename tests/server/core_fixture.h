@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,60 +38,38 @@ struct Sent {
 };
 
 inline void PrintTo(const Sent& sent, std::ostream* os) {
-    *os << "{to " << sent.to << ", topic " << int{sent.topic} << ", "
-        << net::KindName(sent.payload.empty() ? 0 : static_cast<std::uint8_t>(sent.payload[0]))
-        << " \"" << sent.payload.substr(1) << "\"}";
-}
-
-// Deciphers one frame as the server sent it.
-inline Sent Decipher(ConnectionId to, const std::string& frame) {
-    std::string plain = frame;
-    net::CipherFrame({reinterpret_cast<std::uint8_t*>(plain.data()), plain.size()});
-    const std::size_t length =
-        static_cast<std::uint8_t>(plain[0]) |
-        (static_cast<std::size_t>(static_cast<std::uint8_t>(plain[1])) << 8U);
-    EXPECT_EQ(length, plain.size());
-    return Sent{to, static_cast<std::int8_t>(plain[2]), plain.substr(3)};
+    *os << "{to " << sent.to << ", topic " << int{sent.topic} << ", \"" << sent.payload << "\"}";
 }
 
 inline std::string K(net::MessageKind kind) {
     return std::string(1, net::KindChar(kind));
 }
 
-// Payload K + f1 + K + f2 ... as a client sends it.
-inline std::string Payload(net::MessageKind kind, std::initializer_list<std::string_view> fields) {
-    return net::BuildPayload(kind, fields);
-}
-
-// The frame the server role hands on for `payload` (text keeps the kind byte, cut at a 0 byte).
-inline net::Frame ServerFrame(std::string_view payload, std::int8_t topic = 0) {
-    net::Frame frame;
-    frame.topic = topic;
-    frame.kind = static_cast<std::uint8_t>(payload[0]);
-    frame.text = std::string(payload.substr(0, payload.find('\0')));
-    frame.raw = std::string(payload.substr(1));
-    return frame;
-}
-
 class CoreTest : public ::testing::Test {
   protected:
     static constexpr ConnectionId kOperator = 5;
 
-    explicit CoreTest(ServerConfig config = {"srvhost", false, std::chrono::seconds(60)})
-        : core(settings, clock, std::move(config)) {}
+    CoreTest() : core(settings, clock, ServerConfig{"srvhost", false, std::chrono::seconds(60)}) {}
 
     void Accept(ConnectionId id, std::string address = "10.0.0.1", std::uint16_t port = 0) {
         core.Accepted(id, PeerEndpoint{std::move(address),
                                        port ? port : static_cast<std::uint16_t>(40000 + id)});
     }
 
+    // Hands on `payload` as the server role reads it: text keeps the kind byte, cut at a 0 byte.
     void Receive(ConnectionId id, std::string_view payload, std::int8_t topic = 0) {
-        core.FrameReceived(id, ServerFrame(payload, topic));
+        net::Frame frame;
+        frame.topic = topic;
+        frame.kind = static_cast<std::uint8_t>(payload[0]);
+        frame.text = std::string(payload.substr(0, payload.find('\0')));
+        frame.raw = std::string(payload.substr(1));
+        core.FrameReceived(id, frame);
     }
 
     void Logon(ConnectionId id, std::string_view name, std::string_view version = "1600",
                std::string_view oldest = "1550", std::string_view fileFlag = "0") {
-        Receive(id, Payload(net::MessageKind::Logon, {name, "255", version, oldest, fileFlag}));
+        Receive(id, net::BuildPayload(net::MessageKind::Logon,
+                                      {name, "255", version, oldest, fileFlag}));
     }
 
     // Accepts and logs on `id`, then forgets the actions it caused.
@@ -126,14 +103,21 @@ class CoreTest : public ::testing::Test {
         std::vector<Sent> sent;
         for (const Action& action : Take()) {
             if (const auto* send = std::get_if<action::Send>(&action)) {
-                sent.push_back(Decipher(send->to, *send->frame));
+                std::string plain = *send->frame;
+                net::CipherFrame({reinterpret_cast<std::uint8_t*>(plain.data()), plain.size()});
+                EXPECT_EQ(static_cast<std::uint8_t>(plain[0]) +
+                              256U * static_cast<std::uint8_t>(plain[1]),
+                          plain.size());
+                sent.push_back(Sent{send->to, static_cast<std::int8_t>(plain[2]), plain.substr(3)});
             }
         }
         return sent;
     }
 
+    // Every action of type T since the last Forget().
     template <typename T>
-    std::vector<T> Collected() const {
+    std::vector<T> All() {
+        Take();
         std::vector<T> found;
         for (const Action& action : actions) {
             if (const auto* one = std::get_if<T>(&action)) {
@@ -144,18 +128,16 @@ class CoreTest : public ::testing::Test {
     }
 
     std::vector<std::string> Logs() {
-        Take();
         std::vector<std::string> texts;
-        for (const action::Log& log : Collected<action::Log>()) {
+        for (const action::Log& log : All<action::Log>()) {
             texts.push_back(log.text);
         }
         return texts;
     }
 
     std::vector<std::string> Lines(LineTarget target) {
-        Take();
         std::vector<std::string> texts;
-        for (const action::ServerLine& line : Collected<action::ServerLine>()) {
+        for (const action::ServerLine& line : All<action::ServerLine>()) {
             if (line.target == target) {
                 texts.push_back(line.text);
             }
@@ -164,9 +146,8 @@ class CoreTest : public ::testing::Test {
     }
 
     std::vector<ConnectionId> Closed() {
-        Take();
         std::vector<ConnectionId> ids;
-        for (const action::Close& close : Collected<action::Close>()) {
+        for (const action::Close& close : All<action::Close>()) {
             ids.push_back(close.id);
         }
         return ids;
@@ -175,7 +156,7 @@ class CoreTest : public ::testing::Test {
     app::Settings settings;
     ManualClock clock;
     ServerCore core;
-    std::vector<Action> actions;  // everything taken so far
+    std::vector<Action> actions;  // everything taken since the last Forget()
 };
 
 }  // namespace talvoro::server

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -25,17 +24,14 @@ class OutputQueueTest : public ::testing::Test {
     std::string ReadAvailable() {
         std::string got;
         char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::recv(reader.fd(), buffer, sizeof buffer, MSG_DONTWAIT);
-            if (n <= 0) {
-                return got;
-            }
+        for (ssize_t n; (n = ::recv(reader.fd(), buffer, sizeof buffer, MSG_DONTWAIT)) > 0;) {
             got.append(buffer, static_cast<std::size_t>(n));
         }
+        return got;
     }
 
-    static std::shared_ptr<const std::string> Frame(char fill, std::size_t size) {
-        return std::make_shared<const std::string>(size, fill);
+    void Push(char fill, std::size_t size) {
+        queue.Push(std::make_shared<const std::string>(size, fill), now);
     }
 
     net::Socket writer;
@@ -47,12 +43,11 @@ class OutputQueueTest : public ::testing::Test {
 TEST_F(OutputQueueTest, keeps_what_the_socket_does_not_take_and_sends_it_later_in_order) {
     std::string expected;
     for (char fill = 'a'; fill <= 'z'; ++fill) {
-        queue.Push(Frame(fill, 3000), now);
+        Push(fill, 3000);
         expected.append(3000, fill);
     }
     ASSERT_EQ(queue.Flush(writer.fd(), now), OutputQueue::Result::Pending);
     EXPECT_GT(queue.bytes(), 0U);
-
     std::string received;
     for (int round = 0; round < 1000 && received.size() < expected.size(); ++round) {
         received += ReadAvailable();
@@ -63,20 +58,16 @@ TEST_F(OutputQueueTest, keeps_what_the_socket_does_not_take_and_sends_it_later_i
     EXPECT_EQ(queue.bytes(), 0U);
 }
 
-TEST_F(OutputQueueTest, records_progress_only_when_bytes_go_out) {
-    queue.Push(Frame('x', 1 << 20), now);
+TEST_F(OutputQueueTest, records_progress_only_when_bytes_go_out_and_fails_once_the_peer_is_gone) {
+    Push('x', 1 << 20);
     const SteadyTime later = now + std::chrono::seconds(3);
     queue.Flush(writer.fd(), later);
     EXPECT_EQ(queue.lastProgress(), later);  // the socket took the first part
-    const SteadyTime stuck = later + std::chrono::seconds(3);
-    EXPECT_EQ(queue.Flush(writer.fd(), stuck), OutputQueue::Result::Pending);
+    EXPECT_EQ(queue.Flush(writer.fd(), later + std::chrono::seconds(3)),
+              OutputQueue::Result::Pending);
     EXPECT_EQ(queue.lastProgress(), later);
-}
-
-TEST_F(OutputQueueTest, fails_once_the_peer_is_gone) {
     reader.reset();
-    queue.Push(Frame('x', 10), now);
-    EXPECT_EQ(queue.Flush(writer.fd(), now), OutputQueue::Result::Failed);
+    EXPECT_EQ(queue.Flush(writer.fd(), later), OutputQueue::Result::Failed);
 }
 
 }  // namespace

@@ -22,62 +22,56 @@
 
 namespace talvoro::server {
 
-// Records the observer calls; any thread may read while the server thread writes.
+// Records the observer calls; any thread may take a copy while the server thread writes.
 class RecordingObserver final : public ServerObserver {
   public:
-    void ShowServerLine(LineTarget target, std::string line) override {
-        std::lock_guard lock(mutex_);
-        lines_.push_back({target, std::move(line)});
-    }
-    void ClearOperatorInput() override {
-        std::lock_guard lock(mutex_);
-        ++clears_;
-    }
-    void AskQuitQuestion(QuitAnswer answer) override {
-        std::lock_guard lock(mutex_);
-        questions_.push_back(std::move(answer));
-    }
-    void QuitConfirmed() override {
-        std::lock_guard lock(mutex_);
-        ++quits_;
-    }
-
-    bool HasLine(LineTarget target, std::string_view part) const {
-        std::lock_guard lock(mutex_);
-        return std::any_of(lines_.begin(), lines_.end(), [&](const auto& line) {
-            return line.first == target && line.second.find(part) != std::string::npos;
-        });
-    }
-    std::size_t Questions() const {
-        std::lock_guard lock(mutex_);
-        return questions_.size();
-    }
-    QuitAnswer Question(std::size_t i) const {
-        std::lock_guard lock(mutex_);
-        return questions_.at(i);
-    }
-    int Quits() const {
-        std::lock_guard lock(mutex_);
-        return quits_;
-    }
-
-    // File blocks sent to the operator: what arrived, and whether the block completed.
-    struct File {
+    struct File {  // a file block sent to the operator
         PendingFileHeader header;
         std::uint64_t length = 0;
         std::string data;
         int finished = 0;  // Finish calls
         bool complete = false;
     };
+    struct Seen {
+        std::vector<std::pair<LineTarget, std::string>> lines;
+        std::vector<QuitAnswer> questions;
+        std::vector<File> files;
+        int quits = 0;
+    };
+
+    // Runs f(seen) under the lock.
+    template <typename F>
+    auto Locked(F&& f) {
+        std::lock_guard lock(mutex_);
+        return f(seen_);
+    }
+
+    void ShowServerLine(LineTarget target, std::string line) override {
+        Locked([&](Seen& seen) { seen.lines.emplace_back(target, std::move(line)); });
+    }
+    void ClearOperatorInput() override {}
+    void AskQuitQuestion(QuitAnswer answer) override {
+        Locked([&](Seen& seen) { seen.questions.push_back(std::move(answer)); });
+    }
+    void QuitConfirmed() override {
+        Locked([](Seen& seen) { ++seen.quits; });
+    }
     std::unique_ptr<FileBlockSink> OpenFileReceive(ConnectionId, const PendingFileHeader& header,
                                                    std::uint64_t length) override {
-        std::lock_guard lock(mutex_);
-        files_.push_back(File{header, length, {}, 0, false});
-        return std::make_unique<Sink>(*this, files_.size() - 1);
+        return std::make_unique<Sink>(*this, Locked([&](Seen& seen) {
+            seen.files.push_back(File{header, length, {}, 0, false});
+            return seen.files.size() - 1;
+        }));
     }
-    std::vector<File> Files() const {
-        std::lock_guard lock(mutex_);
-        return files_;
+
+    Seen seen() {
+        return Locked([](const Seen& seen) { return seen; });
+    }
+    bool HasLine(LineTarget target, std::string_view part) {
+        const Seen now = seen();
+        return std::ranges::any_of(now.lines, [&](const auto& line) {
+            return line.first == target && line.second.find(part) != std::string::npos;
+        });
     }
 
   private:
@@ -85,13 +79,14 @@ class RecordingObserver final : public ServerObserver {
       public:
         Sink(RecordingObserver& owner, std::size_t index) : owner_(owner), index_(index) {}
         void Write(std::span<const std::uint8_t> bytes) override {
-            std::lock_guard lock(owner_.mutex_);
-            owner_.files_[index_].data.append(bytes.begin(), bytes.end());
+            owner_.Locked(
+                [&](Seen& seen) { seen.files[index_].data.append(bytes.begin(), bytes.end()); });
         }
         void Finish(bool complete) override {
-            std::lock_guard lock(owner_.mutex_);
-            ++owner_.files_[index_].finished;
-            owner_.files_[index_].complete = complete;
+            owner_.Locked([&](Seen& seen) {
+                ++seen.files[index_].finished;
+                seen.files[index_].complete = complete;
+            });
         }
 
       private:
@@ -99,29 +94,22 @@ class RecordingObserver final : public ServerObserver {
         std::size_t index_;
     };
 
-    mutable std::mutex mutex_;
-    std::vector<std::pair<LineTarget, std::string>> lines_;
-    std::vector<QuitAnswer> questions_;
-    std::vector<File> files_;
-    int clears_ = 0;
-    int quits_ = 0;
+    std::mutex mutex_;
+    Seen seen_;
 };
 
 class ServerLoopback : public ::testing::Test {
   protected:
     using Client = std::unique_ptr<test::RawClient>;
 
-    void SetUp() override {
-        process.settings.Host = "testhost";
-        StartServer(ServerLimits{});
-    }
+    void SetUp() override { StartServer(ServerLimits{}); }
 
     void StartServer(ServerLimits limits, BootstrapHooks* bootstrap = nullptr) {
+        process.settings.Host = "testhost";
         server.reset();
         server = std::make_unique<ChatServer>(process, &log, observer, bootstrap, limits);
         ASSERT_TRUE(server->Start(0, "127.0.0.1"));
         port = server->Port();
-        ASSERT_NE(port, 0);
     }
 
     Client Connect(const std::string& source = "127.0.0.1", int receiveBuffer = 0) {
@@ -130,26 +118,39 @@ class ServerLoopback : public ::testing::Test {
         return client;
     }
 
-    // A client that has logged on under `name`; its client id goes to ids[name].
-    Client Join(const std::string& name, const std::string& source = "127.0.0.1") {
+    // A client that has logged on under `name`; its client id goes to ids[name]. The operator's
+    // own client is registered before its Logon, as the program does it.
+    Client Join(const std::string& name, const std::string& source = "127.0.0.1",
+                bool asOperator = false) {
         Client client = Connect(source);
+        if (asOperator) {
+            server->SetOperatorConnection(client->fd());
+        }
         ids[name] = client->LogOn(name);
         EXPECT_NE(ids[name], 0) << name;
         return client;
     }
+    Client JoinOperator() { return Join("op", "127.0.0.1", true); }
 
-    // The operator's own client: registered before its Logon, as the program does it.
-    Client JoinOperator(const std::string& name = "op") {
-        Client client = Connect();
-        server->SetOperatorConnection(client->fd());
-        ids[name] = client->LogOn(name);
-        EXPECT_NE(ids[name], 0);
-        return client;
+    bool Logged(std::string_view part) const {
+        return test::WaitUntil([&] {
+            return test::ReadFileText(dir.file("Talvoro.log")).find(part) != std::string::npos;
+        });
     }
 
-    std::string LogText() const { return test::ReadFileText(dir.file("Talvoro.log")); }
+    // The text a client reads for a relay from `name`: id + K + text.
+    std::string From(const std::string& name, net::MessageKind kind, const std::string& text) {
+        return std::to_string(ids[name]) + K(kind) + text;
+    }
+
+    // The text of the next frame of `kind` that `client` reads, or "(none)" when none comes.
+    static std::string Next(test::RawClient& client, net::MessageKind kind) {
+        const auto frame = client.ReceiveKind(kind);
+        return frame ? frame->text : "(none)";
+    }
 
     static std::string K(net::MessageKind kind) { return std::string(1, net::KindChar(kind)); }
+    static constexpr auto kPublic = net::MessageKind::PublicMessage;
 
     test::TempDir dir;
     app::EventLog log{dir.file("Talvoro.log")};

@@ -1,0 +1,256 @@
+// Relay, moderation and keep-alive rules of the server, with the operator, alice and bob logged on.
+
+#include "core_fixture.h"
+#include "net/user_roster.h"
+#include "server/moderation.h"
+
+namespace talvoro::server {
+namespace {
+
+using namespace std::chrono_literals;
+using net::MessageKind;
+
+class Joined : public CoreTest {
+  protected:
+    void SetUp() override {
+        settings.KeepAlive = 1;
+        settings.KeepAliveCycleTime = 300;
+        JoinOperator("op");
+        Join(7, "alice", "10.0.0.7");
+        Join(8, "bob", "10.0.0.8");
+    }
+
+    static std::vector<Sent> ToAll(std::int8_t topic, const std::string& payload) {
+        return {{kOperator, topic, payload}, {7, topic, payload}, {8, topic, payload}};
+    }
+
+    // K + id + K + text: a relay stamped with its sender.
+    static std::string Stamped(MessageKind kind, ConnectionId from, const std::string& text) {
+        return K(kind) + std::to_string(from) + K(kind) + text;
+    }
+
+    // Passes `by`, then returns the topics of the keep-alive notices sent meanwhile.
+    std::vector<int> NoticesAfter(std::chrono::seconds by) {
+        clock.Advance(by);
+        core.Tick();
+        core.Idle();
+        std::vector<int> topics;
+        for (const Sent& sent : Sends()) {
+            if (sent.payload == K(MessageKind::Heartbeat) + "** Server Keep-Alive") {
+                topics.push_back(sent.topic);
+            }
+        }
+        return topics;
+    }
+};
+
+using Relay = Joined;
+using Moderation = Joined;
+using KeepAlive = Joined;
+
+TEST_F(Relay, stamps_public_messages_and_status_changes_and_sends_them_to_all_on_their_topic) {
+    Receive(7, K(MessageKind::PublicMessage) + "hi", 2);
+    EXPECT_EQ(Sends(), ToAll(2, Stamped(MessageKind::PublicMessage, 7, "hi")));
+    const std::string withSeparator = "a" + K(MessageKind::PublicMessage) + "b";  // stays whole
+    Receive(7, K(MessageKind::PublicMessage) + withSeparator);
+    EXPECT_EQ(Sends(), ToAll(0, Stamped(MessageKind::PublicMessage, 7, withSeparator)));
+    for (const MessageKind kind : {MessageKind::TopicOpen, MessageKind::TopicClose,
+                                   MessageKind::AwayStatus, MessageKind::FileReceiveStatus}) {
+        Receive(8, K(kind) + "1");
+        EXPECT_EQ(Sends(), ToAll(0, Stamped(kind, 8, "1")));
+    }
+    // Later rosters carry the last away and file status of each user.
+    Receive(7, K(MessageKind::AwayStatus) + "1");
+    Receive(8, K(MessageKind::AwayStatus) + "0");
+    Forget();
+    Accept(9);
+    Logon(9, "carol");
+    const auto roster =
+        net::DecodeUserRoster(std::string_view(Sends().at(0).payload).substr(1)).value();
+    ASSERT_EQ(roster.users.size(), 4U);
+    EXPECT_TRUE(roster.users[1].away && !roster.users[1].fileReceiveDisabled);
+    EXPECT_TRUE(!roster.users[2].away && roster.users[2].fileReceiveDisabled);
+}
+
+TEST_F(Relay, relays_nothing_from_an_unnamed_connection_nor_to_it) {
+    Accept(9);
+    Forget();
+    for (const MessageKind kind :
+         {MessageKind::PublicMessage, MessageKind::TopicOpen, MessageKind::TopicClose,
+          MessageKind::AwayStatus, MessageKind::FileReceiveStatus, MessageKind::RejectNotice}) {
+        Receive(9, K(kind) + "1");
+    }
+    Receive(9, K(MessageKind::Whisper) + "@@alice: psst");
+    Receive(7, K(MessageKind::Whisper) + "@@: x");  // an empty name must not match it
+    Receive(7, K(MessageKind::Whisper) + "@@");
+    EXPECT_TRUE(Sends().empty());
+    EXPECT_FALSE(core.state().awaySet.contains(9));
+}
+
+TEST_F(Relay, drops_heartbeats_server_only_kinds_and_unknown_codes) {
+    for (const std::string& payload :
+         {K(MessageKind::Heartbeat) + "#", K(MessageKind::UserRoster) + "xx",
+          K(MessageKind::UserQuit) + "1", K(MessageKind::ServerNotice) + "x",
+          K(MessageKind::NewVersion) + "9", std::string("\x41zz"), std::string("\xFFzz")}) {
+        Receive(7, payload);
+    }
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(Relay, sends_a_whisper_only_to_its_recipient_and_traces_those_between_others) {
+    settings.TraceWhisper = 1;
+    Receive(7, K(MessageKind::Whisper) + "@@bob: see: you", 1);
+    EXPECT_EQ(Sends(), (std::vector<Sent>{{8, 1, Stamped(MessageKind::Whisper, 7, "see: you")}}));
+    Receive(kOperator, K(MessageKind::Whisper) + "@@bob: from op");
+    Receive(8, K(MessageKind::Whisper) + "@@op: to op");
+    EXPECT_EQ(Sends().size(), 2U);
+    EXPECT_EQ(Lines(LineTarget::CurrentTab),
+              std::vector<std::string>{"** alice --> bob: see: you (12:34:56)"});
+}
+
+TEST_F(Relay, logs_a_whisper_to_an_unknown_or_missing_name) {
+    Receive(7, K(MessageKind::Whisper) + "@@carol: hello");
+    Receive(7, K(MessageKind::Whisper) + "@@bob hello");  // no ": ": the name is empty
+    Receive(7, K(MessageKind::Whisper) + "@@: x");        // ": " before the name's first byte
+    EXPECT_TRUE(Sends().empty());
+    EXPECT_EQ(Logs(), (std::vector<std::string>{"alice tried to whisper to unknown user carol",
+                                                "alice tried to whisper to unknown user ",
+                                                "alice tried to whisper to unknown user "}));
+}
+
+TEST_F(Relay, sends_a_reject_notice_only_to_a_known_target) {
+    Receive(7, K(MessageKind::RejectNotice) + "8");
+    EXPECT_EQ(Sends(), (std::vector<Sent>{{8, 0, K(MessageKind::RejectNotice) + "7"}}));
+    Receive(7, K(MessageKind::RejectNotice) + "99");
+    Receive(7, K(MessageKind::RejectNotice) + "x");
+    EXPECT_TRUE(Sends().empty());
+}
+
+TEST_F(Relay, logs_instead_of_sending_a_relay_that_no_longer_fits_a_frame) {
+    Receive(7, K(MessageKind::PublicMessage) + std::string(4092, 'x'));
+    EXPECT_TRUE(Sends().empty());
+    EXPECT_EQ(Logs().size(), 1U);
+    Receive(7, K(MessageKind::PublicMessage) + std::string(4090, 'x'));
+    EXPECT_EQ(Sends().size(), 3U);
+}
+
+TEST_F(Relay, remembers_the_last_file_header_for_the_next_file_block) {
+    const std::string name = "a" + K(MessageKind::FileHeader) + "b.txt";
+    Receive(7, K(MessageKind::FileHeader) + "alice" + K(MessageKind::FileHeader) + name);
+    EXPECT_TRUE(Sends().empty());
+    const auto header = core.FileBlockStarts(7);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->sender + "|" + header->fileName, "alice|" + name);
+    // The name is used once; the sender stays until the next header.
+    const auto again = core.FileBlockStarts(8);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->sender + "|" + again->fileName, "alice|");
+    Accept(9);
+    EXPECT_FALSE(core.FileBlockStarts(9));  // not logged on: discarded
+}
+
+TEST_F(Moderation, kick_and_ban_notify_the_user_close_it_and_tell_everyone_else) {
+    for (const MessageKind command : {MessageKind::KickCommand, MessageKind::BanCommand}) {
+        const bool ban = command == MessageKind::BanCommand;
+        const std::string done = ban ? "banned" : "kicked";
+        SCOPED_TRACE(done);
+        Receive(kOperator, K(command) + (ban ? "**ban bob" : "**kick bob"), 1);
+        const std::string quit =
+            Stamped(MessageKind::UserQuit, 8, "** bob has been " + done + " from server");
+        EXPECT_EQ(Sends(), (std::vector<Sent>{{8, 1,
+                                               K(MessageKind::ServerNotice) + "** You have been " +
+                                                   done + " from SERVER srvhost"},
+                                              {kOperator, 1, quit},
+                                              {7, 1, quit}}));
+        EXPECT_EQ(Closed(), std::vector<ConnectionId>{8});
+        EXPECT_EQ(All<action::ClearOperatorInput>().size(), 1U);
+        // A kicked user may come back at once; a banned address is barred.
+        EXPECT_EQ(IsBanned(core.state(), "10.0.0.8"), ban);
+        Join(8, "bob", "10.0.0.8");
+        EXPECT_EQ(core.RecordCount(), ban ? 2U : 3U);
+    }
+    EXPECT_EQ(core.state().banList, std::vector<std::string>{"10.0.0.8"});
+    EXPECT_FALSE(IsBanned(core.state(), ""));
+}
+
+TEST_F(Moderation, kicking_oneself_or_an_unknown_name_only_shows_a_line) {
+    Receive(kOperator, K(MessageKind::KickCommand) + "**kick op");
+    Receive(kOperator, K(MessageKind::BanCommand) + "**ban op");
+    Receive(kOperator, K(MessageKind::KickCommand) + "**kick Bob");  // names compare exactly
+    Receive(kOperator, K(MessageKind::BanCommand) + "**ban");        // too short: empty name
+    EXPECT_TRUE(Sends().empty());
+    EXPECT_EQ(
+        Lines(LineTarget::CurrentTab),
+        (std::vector<std::string>{"** Kicking yourself looks a little bit strange :-)",
+                                  "** Banning yourself looks a little bit strange :-)",
+                                  "** User Bob not found, Sorry!", "** User  not found, Sorry!"}));
+    EXPECT_EQ(core.RecordCount(), 3U);
+    EXPECT_TRUE(core.state().banList.empty());
+}
+
+TEST_F(Moderation, only_the_operators_connection_may_kick_ban_or_end_the_server) {
+    const std::string refusal = K(MessageKind::Refusal) + "** Server has been terminated!";
+    Receive(7, K(MessageKind::KickCommand) + "**kick bob");
+    Receive(7, K(MessageKind::BanCommand) + "**ban bob");
+    Receive(7, refusal);
+    EXPECT_TRUE(Sends().empty());
+    EXPECT_TRUE(Closed().empty());
+    const std::vector<std::string> logs = Logs();
+    ASSERT_EQ(logs.size(), 3U);
+    EXPECT_EQ(logs[0],
+              "KickCommand from alice (10.0.0.7) ignored: only the server operator may send it");
+
+    Receive(kOperator, refusal);  // the operator's goes to everyone unchanged
+    EXPECT_EQ(Sends(), ToAll(0, refusal));
+
+    // Registered after its accept, a new operator connection takes the powers over.
+    Accept(20, "127.0.0.1", 50100);
+    Logon(20, "late");
+    core.SetOperatorPeer(PeerEndpoint{"127.0.0.1", 50100});
+    Forget();
+    Receive(kOperator, K(MessageKind::KickCommand) + "**kick alice");
+    Receive(20, K(MessageKind::KickCommand) + "**kick bob");
+    EXPECT_EQ(Closed(), std::vector<ConnectionId>{8});
+}
+
+TEST_F(KeepAlive, comes_after_each_silent_cycle_and_only_a_real_message_restarts_it) {
+    core.Idle();
+    EXPECT_TRUE(NoticesAfter(299s).empty());
+    EXPECT_EQ(NoticesAfter(1s), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(NoticesAfter(300s).size(), 3U);
+
+    NoticesAfter(200s);
+    Receive(7, K(MessageKind::Heartbeat) + "#");
+    core.Idle();
+    EXPECT_EQ(NoticesAfter(100s).size(), 3U);
+
+    NoticesAfter(200s);
+    Receive(7, K(MessageKind::PublicMessage) + "hi", 3);
+    core.Idle();
+    EXPECT_TRUE(NoticesAfter(100s).empty());
+    EXPECT_EQ(NoticesAfter(200s), (std::vector<int>{3, 3, 3}));  // topic of the last frame
+}
+
+TEST_F(KeepAlive, is_off_while_switched_off_and_rearms_with_new_values_after_a_stop) {
+    settings.KeepAlive = 0;
+    core.StopKeepAlive();
+    core.Idle();
+    EXPECT_EQ(core.NextDeadline(), std::nullopt);
+    EXPECT_TRUE(NoticesAfter(1000s).empty());
+    settings.KeepAlive = 1;
+    settings.KeepAliveCycleTime = 10;
+    core.StopKeepAlive();
+    core.Idle();
+    EXPECT_EQ(core.NextDeadline(), clock.now + 10s);
+}
+
+TEST_F(KeepAlive, the_main_threads_heartbeat_goes_to_everyone_and_leaves_the_timer_alone) {
+    core.Idle();
+    const auto deadline = core.NextDeadline();
+    core.BroadcastHeartbeat();
+    EXPECT_EQ(Sends(), ToAll(0, K(MessageKind::Heartbeat) + "#"));
+    EXPECT_EQ(core.NextDeadline(), deadline);
+}
+
+}  // namespace
+}  // namespace talvoro::server
