@@ -9,8 +9,9 @@ BUILD := build$(if $(filter default,$(PRESET)),,-$(PRESET))
 deps:
 	@scripts/install-deps.sh
 
+# CI (CI=true in the environment) builds with warnings as errors.
 configure: deps
-	cmake --preset $(PRESET) > /dev/null
+	cmake --preset $(PRESET) $(if $(filter true,$(CI)),-DTALVORO_WERROR=ON) > /dev/null
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -27,7 +28,7 @@ bench: build
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-format-check:
+format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:

@@ -35,7 +35,9 @@ constexpr bool IsMessageKind(std::uint8_t code) {
 }
 
 // The kind as the one-byte text that starts a payload and separates its fields.
-constexpr char KindChar(MessageKind kind) { return static_cast<char>(kind); }
+constexpr char KindChar(MessageKind kind) {
+    return static_cast<char>(kind);
+}
 
 // The name of a kind for log lines and test output ("PublicMessage"), "Unknown" otherwise.
 std::string_view KindName(std::uint8_t code);
