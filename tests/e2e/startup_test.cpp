@@ -5,10 +5,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
-#include <chrono>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "support/program_process.h"
 #include "support/temp_dir.h"
@@ -17,80 +14,61 @@
 namespace talvoro {
 namespace {
 
-using namespace std::chrono_literals;
 using test::LogLines;
-using test::ReadFileText;
-using test::TempDir;
-using test::WaitUntil;
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 bool IsStartLine(const std::string& line) {
     return line.find(" INFO: Talvoro v1.6.0.0 (") != std::string::npos &&
-           EndsWith(line, ") started");
+           line.ends_with(") started");
 }
 
 class ProgramTest : public ::testing::Test {
   protected:
     // Starts the program, waits for the start line of this run, sends `signalNumber` and returns
-    // the status.
-    int RunUntilSignal(int signalNumber) {
-        test::ProgramProcess program(TALVORO_PROGRAM, {data_.path().string()},
-                                     {"XDG_DATA_HOME=" + xdg_.path().string()});
+    // the log's lines once the program has ended with status 0.
+    std::vector<std::string> RunUntilSignal(int signalNumber) {
+        test::ProgramProcess program(TALVORO_PROGRAM, {data_.dir()},
+                                     {"XDG_DATA_HOME=" + xdg_.dir()});
         if (!program.started()) {
             ADD_FAILURE() << "cannot start " << TALVORO_PROGRAM;
-            return -1;
+            return {};
         }
-        const bool up = WaitUntil(
+        // Exactly one line: a log left by an earlier run also begins with a start line.
+        const bool up = test::WaitUntil(
             [&] {
                 const std::vector<std::string> lines = LogLines(data_.file("Talvoro.log"));
-                // Exactly one line: a log left by an earlier run also begins with a start line.
                 return program.Exited() || (lines.size() == 1 && IsStartLine(lines.front()));
             },
-            30s, 10ms);
-        if (!up || program.Exited()) {
-            ADD_FAILURE() << "the program did not write its start line and keep running";
-            return -1;
-        }
+            std::chrono::seconds(30), std::chrono::milliseconds(10));
+        EXPECT_TRUE(up && !program.Exited()) << "no start line, or the program ended at once";
         program.Signal(signalNumber);
-        return program.WaitForStatus();
+        const int status = program.WaitForStatus();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        return LogLines(data_.file("Talvoro.log"));
     }
 
-    TempDir data_;
-    TempDir xdg_;
+    test::TempDir data_;
+    test::TempDir xdg_;
 };
 
-TEST_F(ProgramTest, sigterm_ends_the_program_through_the_orderly_shutdown) {
-    const int status = RunUntilSignal(SIGTERM);
-    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    const std::vector<std::string> lines = LogLines(data_.file("Talvoro.log"));
-    ASSERT_EQ(lines.size(), 2U);
-    EXPECT_TRUE(IsStartLine(lines[0])) << lines[0];
-    EXPECT_TRUE(EndsWith(lines[1], " INFO: Terminated")) << lines[1];
+TEST_F(ProgramTest, sigterm_and_sigint_end_the_program_through_the_orderly_shutdown) {
+    for (const int signalNumber : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signalNumber);
+        std::filesystem::remove(data_.file("Talvoro.log"));
+        const std::vector<std::string> lines = RunUntilSignal(signalNumber);
+        ASSERT_EQ(lines.size(), 2U);
+        EXPECT_TRUE(IsStartLine(lines[0])) << lines[0];
+        EXPECT_TRUE(lines[1].ends_with(" INFO: Terminated")) << lines[1];
+    }
     EXPECT_TRUE(std::filesystem::is_directory(data_.file("Transfer")));
     EXPECT_TRUE(std::filesystem::is_directory(data_.file("Topics")));
     EXPECT_FALSE(std::filesystem::exists(xdg_.file("Oskvale")));
 }
 
-TEST_F(ProgramTest, sigint_ends_the_program_the_same_way) {
-    const int status = RunUntilSignal(SIGINT);
-    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    const std::vector<std::string> lines = LogLines(data_.file("Talvoro.log"));
-    ASSERT_FALSE(lines.empty());
-    EXPECT_TRUE(EndsWith(lines.back(), " INFO: Terminated")) << lines.back();
-}
-
 TEST_F(ProgramTest, second_start_moves_the_previous_log_to_old) {
-    ASSERT_EQ(RunUntilSignal(SIGTERM), 0);
-    const std::string firstRun = ReadFileText(data_.file("Talvoro.log"));
-    ASSERT_EQ(RunUntilSignal(SIGTERM), 0);
-    EXPECT_EQ(ReadFileText(data_.file("Talvoro.old")), firstRun);
-    const std::vector<std::string> lines = LogLines(data_.file("Talvoro.log"));
+    RunUntilSignal(SIGTERM);
+    const std::string firstRun = test::ReadFileText(data_.file("Talvoro.log"));
+    const std::vector<std::string> lines = RunUntilSignal(SIGTERM);
+    EXPECT_EQ(test::ReadFileText(data_.file("Talvoro.old")), firstRun);
     ASSERT_EQ(lines.size(), 2U);
     EXPECT_TRUE(IsStartLine(lines[0])) << lines[0];
 }

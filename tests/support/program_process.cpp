@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdint>
+#include <algorithm>
 
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
@@ -18,10 +18,6 @@ extern char** environ;
 namespace talvoro::test {
 
 namespace {
-
-std::string NameOf(const std::string& entry) {
-    return entry.substr(0, entry.find('='));
-}
 
 std::vector<char*> Pointers(std::vector<std::string>& texts) {
     std::vector<char*> pointers;
@@ -38,13 +34,11 @@ ProgramProcess::ProgramProcess(const std::string& program, const std::vector<std
                                const std::vector<std::string>& extraEnvironment) {
     std::vector<std::string> environment = extraEnvironment;
     environment.push_back("QT_QPA_PLATFORM=offscreen");
+    const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
-        bool replaced = false;
-        for (const std::string& own : environment) {
-            replaced = replaced || NameOf(own) == NameOf(text);
-        }
-        if (!replaced) {
+        if (std::none_of(environment.begin(), environment.end(),
+                         [&](const std::string& own) { return nameOf(own) == nameOf(text); })) {
             environment.push_back(text);
         }
     }
@@ -65,9 +59,7 @@ ProgramProcess::~ProgramProcess() {
 }
 
 bool ProgramProcess::Exited() {
-    if (pid_ > 0 && !exited_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) {
-        exited_ = true;
-    }
+    exited_ = exited_ || (pid_ > 0 && ::waitpid(pid_, &status_, WNOHANG) == pid_);
     return exited_;
 }
 
@@ -85,8 +77,8 @@ int ProgramProcess::WaitForStatus(std::chrono::milliseconds timeout) {
 std::vector<std::string> LogLines(const std::string& path) {
     const std::string text = ReadFileText(path);
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
         lines.push_back(text.substr(start, end - start));
     }
     return lines;
@@ -94,21 +86,17 @@ std::vector<std::string> LogLines(const std::string& path) {
 
 std::uint16_t FreeLoopbackPort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) {
-        return 0;
-    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
     socklen_t length = sizeof address;
-    std::uint16_t port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
+    const bool bound = fd >= 0 &&
+                       ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    if (fd >= 0) {
+        ::close(fd);
     }
-    ::close(fd);
-    return port;
+    return bound ? ntohs(address.sin_port) : 0;
 }
 
 }  // namespace talvoro::test

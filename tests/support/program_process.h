@@ -1,13 +1,12 @@
 #pragma once
-// The real program started as a child process for whole-program tests: on the offscreen
-// platform, with chosen arguments, ended by a signal and waited for with bounded waits. A program
-// that is still running when the object goes away is killed.
-//
-// Threads: the test thread only.
+// The real program started as a child process for whole-program tests, on the offscreen platform,
+// ended by a signal and waited for with bounded waits; killed if it still runs when the object
+// goes away. Test thread only.
 
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,19 +14,16 @@ namespace talvoro::test {
 
 class ProgramProcess {
   public:
-    // Starts `program` with `args` (after the program name); the environment is this process's
-    // with QT_QPA_PLATFORM=offscreen and the `extraEnvironment` entries ("NAME=value") in place
-    // of any entries of the same names.
+    // Starts `program` with `args`, in this process's environment with QT_QPA_PLATFORM=offscreen
+    // and the `extraEnvironment` entries ("NAME=value") in place of entries of the same names.
     ProgramProcess(const std::string& program, const std::vector<std::string>& args,
                    const std::vector<std::string>& extraEnvironment = {});
     ~ProgramProcess();
-
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
     pid_t pid() const { return pid_; }
-
     // True once the program has ended (the status is kept).
     bool Exited();
     void Signal(int signalNumber) const;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTextCursor>
 
 #include "chat/chat_ids.h"
@@ -12,7 +11,7 @@
 namespace talvoro::ui {
 namespace {
 
-chat::TextRun TextOf(std::string text, std::int32_t color, bool bold) {
+chat::TextRun TextOf(std::string text, std::int32_t color = chat::kBlack, bool bold = false) {
     chat::TextRun run;
     run.text = std::move(text);
     run.color = color;
@@ -28,12 +27,16 @@ class ChatView : public ::testing::Test {
         document.Append(std::move(run));
         view.AppendRuns(document, first);
     }
-
-    // The character format at `position` of the view's text.
     QTextCharFormat FormatAt(int position) {
         QTextCursor cursor(view.document());
         cursor.setPosition(position + 1);
         return cursor.charFormat();
+    }
+    void Select(int anchor, int position) {
+        QTextCursor selection(view.document());
+        selection.setPosition(anchor);
+        selection.setPosition(position, QTextCursor::KeepAnchor);
+        view.setTextCursor(selection);
     }
 
     QApplication& app = talvoro::test::QtApp();  // before any widget
@@ -41,53 +44,42 @@ class ChatView : public ::testing::Test {
     ChatViewWidget view{chat::kMainView};
 };
 
-TEST_F(ChatView, renders_bold_heads_and_coloured_bodies) {
-    Append(TextOf("ann: ", 0x0000FF, true));     // red
-    Append(TextOf("hello\n", 0x00FF00, false));  // green
-    EXPECT_EQ(view.toPlainText(), QStringLiteral("ann: hello\n"));
+TEST_F(ChatView, renders_bold_heads_coloured_bodies_and_windows_1252_text) {
+    Append(TextOf("ann: ", 0x0000FF, true));           // red
+    Append(TextOf("hello \x80 caf\xE9\n", 0x00FF00));  // green
+    EXPECT_EQ(view.toPlainText(), QString::fromUtf8("ann: hello € café\n"));
     EXPECT_EQ(FormatAt(0).fontWeight(), QFont::Bold);
     EXPECT_EQ(FormatAt(0).foreground().color(), QColor(255, 0, 0));
     EXPECT_EQ(FormatAt(5).fontWeight(), QFont::Normal);
     EXPECT_EQ(FormatAt(5).foreground().color(), QColor(0, 255, 0));
     EXPECT_EQ(FormatAt(5).fontFamilies().toStringList(), QStringList({"Verdana"}));
     EXPECT_EQ(FormatAt(5).fontPointSize(), 9.0);
-}
-
-TEST_F(ChatView, converts_windows_1252_text) {
-    Append(TextOf("\x80 caf\xE9\n", chat::kBlack, false));
-    EXPECT_EQ(view.toPlainText(), QString::fromUtf8("€ café\n"));
+    EXPECT_TRUE(view.isReadOnly());
+    EXPECT_EQ(ChatViewWidget(chat::kPrivateView).palette().color(QPalette::Base),
+              QColor(255, 228, 228));
+    EXPECT_NE(view.palette().color(QPalette::Base), QColor(255, 228, 228));
 }
 
 TEST_F(ChatView, keeps_the_users_selection_while_text_is_appended) {
-    Append(TextOf("first line\n", chat::kBlack, false));
-    Append(TextOf("second line\n", chat::kBlack, false));
-    QTextCursor selection(view.document());
-    selection.setPosition(2);
-    selection.setPosition(8, QTextCursor::KeepAnchor);
-    view.setTextCursor(selection);
+    Append(TextOf("first line\n"));
+    Append(TextOf("second line\n"));
+    Select(2, 8);
     Append(TextOf("bob: ", 0x0000FF, true));
-    Append(TextOf("more text\n", 0x0000FF, false));
+    Append(TextOf("more text\n", 0x0000FF));
     EXPECT_EQ(view.textCursor().anchor(), 2);
     EXPECT_EQ(view.textCursor().position(), 8);
     EXPECT_EQ(view.textCursor().selectedText(), QStringLiteral("rst li"));
-}
-
-TEST_F(ChatView, a_selection_reaching_the_end_does_not_grow_with_new_text) {
-    Append(TextOf("abc", chat::kBlack, false));
-    QTextCursor selection(view.document());
-    selection.setPosition(1);
-    selection.setPosition(3, QTextCursor::KeepAnchor);
-    view.setTextCursor(selection);
-    Append(TextOf("def\n", chat::kBlack, false));
-    EXPECT_EQ(view.textCursor().selectedText(), QStringLiteral("bc"));
-    EXPECT_EQ(view.toPlainText(), QStringLiteral("abcdef\n"));
+    // A selection that reaches the end does not grow with the new text.
+    Select(28, 38);
+    Append(TextOf("abc\n"));
+    EXPECT_EQ(view.textCursor().selectedText(), QStringLiteral("more text\u2029"));
 }
 
 TEST_F(ChatView, appending_does_not_scroll_until_asked) {
     view.resize(200, 100);
     view.show();
     for (int i = 0; i < 60; ++i) {
-        Append(TextOf("line " + std::to_string(i) + "\n", chat::kBlack, false));
+        Append(TextOf("line " + std::to_string(i) + "\n"));
     }
     EXPECT_EQ(view.verticalScrollBar()->value(), 0);
     view.ScrollToEnd();
@@ -96,22 +88,15 @@ TEST_F(ChatView, appending_does_not_scroll_until_asked) {
 }
 
 TEST_F(ChatView, shows_a_replaced_document_whole) {
-    Append(TextOf("old\n", chat::kBlack, false));
+    Append(TextOf("old\n"));
     chat::ChatDocument archive;
     archive.Append(TextOf("loaded ", 0xFF0000, true));
-    archive.Append(TextOf("text\n", 0xFF0000, false));
+    archive.Append(TextOf("text\n", 0xFF0000));
     view.ShowDocument(archive);
     EXPECT_EQ(view.toPlainText(), QStringLiteral("loaded text\n"));
     EXPECT_EQ(FormatAt(0).foreground().color(), QColor(0, 0, 255));
     view.AppendRuns(archive, 5);  // nothing new
     EXPECT_EQ(view.toPlainText(), QStringLiteral("loaded text\n"));
-}
-
-TEST_F(ChatView, private_view_has_its_own_background_and_is_read_only) {
-    const ChatViewWidget privateView(chat::kPrivateView);
-    EXPECT_EQ(privateView.palette().color(QPalette::Base), QColor(255, 228, 228));
-    EXPECT_NE(view.palette().color(QPalette::Base), QColor(255, 228, 228));
-    EXPECT_TRUE(view.isReadOnly());
 }
 
 }  // namespace

@@ -2,168 +2,153 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include "support/qt_app.h"
+#include "ui/connection_failure_dialog.h"
 
 namespace talvoro::ui {
 namespace {
 
-struct DialogFixture : ::testing::Test {
-    void SetUp() override { test::QtApp(); }
-
-    LogonDialogServices Services() {
-        LogonDialogServices services;
+struct LogonDialogTest : ::testing::Test {
+    void SetUp() override {
+        test::QtApp();
+        settings.UserName = "bob";
+        settings.Host = "chatserver";
+        settings.Port = 1805;
+        settings.Color = 0x123456;
         services.chooseColor = [this](QColor, QWidget*) -> std::optional<QColor> {
             ++colorChooserCalls;
             return chosenColor;
         };
         services.addresses = [] { return std::vector<std::string>{"10.1.1.1", "192.168.7.7"}; };
         services.hostName = [] { return std::string{"workstation"}; };
-        return services;
     }
 
-    template <typename T>
-    static T* Child(QWidget& dialog, const char* name) {
+    template <typename T = QLineEdit>
+    static T& Child(QWidget& dialog, const char* name) {
         T* child = dialog.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(child, nullptr) << name;
-        return child;
+        if (child == nullptr) {
+            throw std::runtime_error(std::string("no child ") + name);
+        }
+        return *child;
     }
 
+    app::Settings settings;
+    LogonDialogServices services;
     std::optional<QColor> chosenColor;
     int colorChooserCalls = 0;
-    app::Settings settings;
 };
 
-TEST_F(DialogFixture, fields_start_with_the_settings_and_focus_in_the_alias) {
-    settings.UserName = "bob";
-    settings.Host = "chatserver";
-    settings.Port = 1805;
-    LogonDialog dialog(settings, Services());
+TEST_F(LogonDialogTest, fields_start_with_the_settings_and_focus_in_the_alias) {
+    LogonDialog dialog(settings, services);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Client/Server Information"));
     const app::LogonFields fields = dialog.Fields();
     EXPECT_EQ(fields.userName, "bob");
     EXPECT_EQ(fields.host, "chatserver");
     EXPECT_EQ(fields.port, "1805");
-    EXPECT_EQ(dialog.focusWidget(), Child<QLineEdit>(dialog, "userNameField"));
+    EXPECT_EQ(dialog.focusWidget(), &Child(dialog, "userNameField"));
 }
 
-TEST_F(DialogFixture, typed_values_are_trimmed_and_port_cut_when_applied) {
-    settings.UserName.clear();
-    settings.Host.clear();
-    settings.Port = 0;
-    LogonDialog dialog(settings, Services());
+TEST_F(LogonDialogTest, keyboard_filter_and_limits_refuse_what_the_fields_cannot_hold) {
+    const struct {
+        const char* field;
+        const char* typed;
+        const char* shown;
+    } cases[] = {
+        {"userNameField", "[b:o]b", "bob"},
+        {"hostField", "10.0.0.1:80", "10.0.0.180"},
+        {"portField", "8a0-x", "80"},
+        {"portField", "1234567", "12345"},
+        {"userNameField", "abcdefghijklmnopqrstuvwxyz0123", "abcdefghijklmnopqrstuvwx"},
+    };
+    LogonDialog dialog(settings, services);
     dialog.show();
-    Child<QLineEdit>(dialog, "portField")->clear();
-    QTest::keyClicks(Child<QLineEdit>(dialog, "userNameField"), "  alice  ");
-    QTest::keyClicks(Child<QLineEdit>(dialog, "hostField"), " 127.0.0.1 ");
-    QTest::keyClicks(Child<QLineEdit>(dialog, "portField"), "99999");
-    app::ApplyLogonFields(dialog.Fields(), settings, [] { return 7; });
-    EXPECT_EQ(settings.UserName, "alice");
-    EXPECT_EQ(settings.Host, "127.0.0.1");
-    EXPECT_EQ(settings.Port, 65535);
+    for (const auto& c : cases) {
+        QLineEdit& edit = Child(dialog, c.field);
+        edit.clear();
+        QTest::keyClicks(&edit, c.typed);
+        EXPECT_EQ(edit.text(), QString::fromLatin1(c.shown)) << c.field << " " << c.typed;
+    }
+    QLineEdit& alias = Child(dialog, "userNameField");
+    alias.setText(QStringLiteral("bob"));
+    alias.insert(QStringLiteral(" [x]:y"));  // as a paste does
+    EXPECT_EQ(alias.text(), QStringLiteral("bob xy"));
 }
 
-TEST_F(DialogFixture, fields_hold_at_most_their_limits) {
-    LogonDialog dialog(settings, Services());
+TEST_F(LogonDialogTest, myip_cycles_through_own_addresses_then_host_name) {
+    LogonDialog dialog(settings, services);
     dialog.show();
-    auto* alias = Child<QLineEdit>(dialog, "userNameField");
-    alias->clear();
-    QTest::keyClicks(alias, "abcdefghijklmnopqrstuvwxyz0123");
-    EXPECT_EQ(alias->text().size(), 24);
-    auto* port = Child<QLineEdit>(dialog, "portField");
-    port->clear();
-    QTest::keyClicks(port, "1234567");
-    EXPECT_EQ(port->text(), QStringLiteral("12345"));
-}
-
-TEST_F(DialogFixture, port_field_takes_digits_only) {
-    LogonDialog dialog(settings, Services());
-    dialog.show();
-    auto* port = Child<QLineEdit>(dialog, "portField");
-    port->clear();
-    QTest::keyClicks(port, "8a0-x");
-    EXPECT_EQ(port->text(), QStringLiteral("80"));
-}
-
-TEST_F(DialogFixture, alias_and_host_refuse_colon_and_brackets_typed_or_pasted) {
-    LogonDialog dialog(settings, Services());
-    dialog.show();
-    auto* alias = Child<QLineEdit>(dialog, "userNameField");
-    alias->clear();
-    QTest::keyClicks(alias, "[b:o]b");
-    EXPECT_EQ(alias->text(), QStringLiteral("bob"));
-    alias->insert(QStringLiteral(" [x]:y"));
-    EXPECT_EQ(alias->text(), QStringLiteral("bob xy"));
-    auto* host = Child<QLineEdit>(dialog, "hostField");
-    host->clear();
-    QTest::keyClicks(host, "10.0.0.1:80");
-    EXPECT_EQ(host->text(), QStringLiteral("10.0.0.180"));
-}
-
-TEST_F(DialogFixture, myip_cycles_through_own_addresses_then_host_name) {
-    LogonDialog dialog(settings, Services());
-    dialog.show();
-    auto* myIp = Child<QPushButton>(dialog, "myIpButton");
-    auto* host = Child<QLineEdit>(dialog, "hostField");
-    const QStringList expected = {"10.1.1.1", "192.168.7.7", "workstation",
-                                  "10.1.1.1", "192.168.7.7", "workstation"};
-    for (const QString& want : expected) {
-        QTest::mouseClick(myIp, Qt::LeftButton);
-        EXPECT_EQ(host->text(), want);
+    for (const char* want : {"10.1.1.1", "192.168.7.7", "workstation", "10.1.1.1"}) {
+        QTest::mouseClick(&Child<QPushButton>(dialog, "myIpButton"), Qt::LeftButton);
+        EXPECT_EQ(Child(dialog, "hostField").text(), QString::fromLatin1(want));
     }
 }
 
-TEST_F(DialogFixture, choosing_background_colour_turns_it_into_its_complement) {
-    settings.Color = 0x0000AA;
-    LogonDialog dialog(settings, Services());
+TEST_F(LogonDialogTest, chosen_colour_too_close_to_the_background_turns_into_its_complement) {
+    LogonDialog dialog(settings, services);
     QPalette palette = dialog.palette();
     palette.setColor(QPalette::Base, Qt::white);
     dialog.setPalette(palette);
     dialog.show();
-    auto* sample = Child<QWidget>(dialog, "colorSample");
-
-    chosenColor = QColor(255, 255, 255);
-    QTest::mouseClick(sample, Qt::LeftButton);
-    EXPECT_EQ(colorChooserCalls, 1);
-    EXPECT_EQ(dialog.Color(), 0x000000);
-
-    chosenColor = QColor(128, 128, 128);
-    QTest::mouseClick(sample, Qt::LeftButton);
-    EXPECT_EQ(dialog.Color(), 0x808080);
-
-    chosenColor = QColor(0, 0, 255);  // blue: 0x00BBGGRR form
-    QTest::mouseClick(sample, Qt::LeftButton);
-    EXPECT_EQ(dialog.Color(), 0xFF0000);
+    const struct {
+        std::optional<QColor> chosen;
+        std::int32_t color;                 // 0x00BBGGRR
+    } cases[] = {{std::nullopt, 0x123456},  // cancelled: unchanged
+                 {QColor(255, 255, 255), 0x000000},
+                 {QColor(128, 128, 128), 0x808080},
+                 {QColor(0, 0, 255), 0xFF0000}};
+    for (const auto& c : cases) {
+        chosenColor = c.chosen;
+        QTest::mouseClick(&Child<QWidget>(dialog, "colorSample"), Qt::LeftButton);
+        EXPECT_EQ(dialog.Color(), c.color) << c.color;
+    }
+    EXPECT_EQ(colorChooserCalls, 4);
 }
 
-TEST_F(DialogFixture, cancelled_colour_chooser_keeps_the_colour) {
-    settings.Color = 0x123456;
-    LogonDialog dialog(settings, Services());
-    dialog.show();
-    chosenColor.reset();
-    QTest::mouseClick(Child<QWidget>(dialog, "colorSample"), Qt::LeftButton);
-    EXPECT_EQ(colorChooserCalls, 1);
-    EXPECT_EQ(dialog.Color(), 0x123456);
-}
-
-TEST_F(DialogFixture, enter_connects_and_escape_cancels) {
-    {
-        LogonDialog dialog(settings, Services());
+TEST_F(LogonDialogTest, enter_connects_and_escape_cancels) {
+    for (const auto& [key, result] :
+         {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
+        LogonDialog dialog(settings, services);
         dialog.show();
-        QTest::keyClick(Child<QLineEdit>(dialog, "userNameField"), Qt::Key_Return);
-        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        QTest::keyClick(&Child(dialog, "hostField"), key);
+        EXPECT_EQ(dialog.result(), result);
         EXPECT_FALSE(dialog.isVisible());
     }
-    {
-        LogonDialog dialog(settings, Services());
+}
+
+TEST_F(LogonDialogTest, failure_dialog_names_user_host_and_port) {
+    ConnectionFailureDialog dialog("bob", "chat.example", 1805);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("bob Found No TalvoroServer"));
+    EXPECT_EQ(Child<QLabel>(dialog, "failureText").text(),
+              QStringLiteral("Connecting to host *chat.example:1805* failed."));
+    const QLabel& advice = Child<QLabel>(dialog, "adviceText");
+    EXPECT_TRUE(advice.text().startsWith(QStringLiteral("Press <Retry> to try again")));
+    EXPECT_EQ(advice.textFormat(), Qt::PlainText) << "the <...> words must show literally";
+}
+
+TEST_F(LogonDialogTest, failure_dialog_keys_retry_start_the_server_or_cancel) {
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        FailureChoice choice;
+    } cases[] = {{Qt::Key_Return, Qt::NoModifier, FailureChoice::Retry},
+                 {Qt::Key_S, Qt::AltModifier, FailureChoice::StartServer},
+                 {Qt::Key_Escape, Qt::NoModifier, FailureChoice::Cancel}};
+    for (const auto& c : cases) {
+        ConnectionFailureDialog dialog("bob", "chat.example", 1805);
         dialog.show();
-        QTest::keyClick(Child<QLineEdit>(dialog, "hostField"), Qt::Key_Escape);
-        EXPECT_EQ(dialog.result(), QDialog::Rejected);
-        EXPECT_FALSE(dialog.isVisible());
+        // Shortcuts go to the active window only.
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(&dialog, c.key, c.modifiers);
+        // A mnemonic presses the button visibly first: the click follows a moment later.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000)) << c.key;
+        EXPECT_EQ(dialog.Choice(), c.choice) << c.key;
     }
 }
 

@@ -1,7 +1,6 @@
 // The logon step with the real session and server steps, on loopback only.
 
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QLabel>
 #include <QPushButton>
@@ -12,21 +11,13 @@
 #include "support/program_process.h"
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
-#include "ui/modal_driver.h"
+#include "ui/event_script.h"
 #include "ui/program_steps.h"
 
 namespace talvoro::ui {
 namespace {
 
-using test::ModalDriver;
-
-// The real steps, but the own server's "Host" is the loopback address, so that the test's traffic
-// stays on 127.0.0.0/8 whatever this machine's name resolves to.
-class LoopbackProgramSteps : public ProgramLogonSteps {
-  public:
-    using ProgramLogonSteps::ProgramLogonSteps;
-    std::string HostName() override { return "127.0.0.1"; }
-};
+using test::EventScript;
 
 class ProgramSteps : public ::testing::Test {
   protected:
@@ -35,35 +26,24 @@ class ProgramSteps : public ::testing::Test {
         state.DataDir = data.dir();
         state.Log.emplace(data.file("Talvoro.log"));
         state.settings.UserName = "bob";
-        state.settings.AwayMessage = 0;
         options.dialogServices.addresses = [] { return std::vector<std::string>{}; };
         options.dialogServices.hostName = [] { return std::string{"thishost"}; };
         options.anonymousNumber = [] { return 1; };
     }
 
-    static void Click(QWidget& dialog, const char* button) {
-        auto* found = dialog.findChild<QPushButton*>(QString::fromLatin1(button));
-        ASSERT_NE(found, nullptr) << button;
-        QTest::mouseClick(found, Qt::LeftButton);
-    }
-
-    // Connect in the logon dialog, note the failure text, cancel the failure dialog and then the
-    // logon dialog: the whole road of a failed attempt.
-    int RunFailingAttempt(QString& failureText, std::vector<QString>& seen) {
-        ProgramLogonSteps steps(state, nullptr, 3000);
-        ModalDriver driver;
-        driver.Then(QStringLiteral("logonDialog"), [](QWidget& d) { Click(d, "connectButton"); })
-            .Then(QStringLiteral("connectionFailureDialog"),
-                  [&](QWidget& d) {
-                      if (auto* label = d.findChild<QLabel*>(QStringLiteral("failureText"))) {
-                          failureText = label->text();
-                      }
-                      Click(d, "cancelButton");
-                  })
-            .Then(QStringLiteral("logonDialog"), [](QWidget& d) { Click(d, "cancelButton"); });
-        const int code = RunLogon(state, steps, options);
-        seen = driver.Seen();
-        return code;
+    // Keeps the text of `label` (when given) and closes the dialog with `button` (or without).
+    static EventScript::DialogAction Closing(const char* button, const char* label = nullptr,
+                                             QString* text = nullptr) {
+        return [=](QWidget& dialog) {
+            if (auto* found = label ? dialog.findChild<QLabel*>(label) : nullptr) {
+                *text = found->text();
+            }
+            if (auto* press = button ? dialog.findChild<QPushButton*>(button) : nullptr) {
+                QTest::mouseClick(press, Qt::LeftButton);
+            } else {
+                dialog.close();
+            }
+        };
     }
 
     talvoro::test::TempDir data;
@@ -71,27 +51,29 @@ class ProgramSteps : public ::testing::Test {
     LogonOptions options;
 };
 
-TEST_F(ProgramSteps, host_that_does_not_resolve_leads_to_the_failure_dialog) {
-    state.settings.Host = "no-such-host.invalid";
-    state.settings.Port = 1805;
-    QString failureText;
-    std::vector<QString> seen;
-    EXPECT_EQ(RunFailingAttempt(failureText, seen), app::kExitLogonCancelled);
-    ASSERT_EQ(seen.size(), 3U);
-    EXPECT_EQ(failureText,
-              QStringLiteral("Connecting to host *no-such-host.invalid:1805* failed."));
-    // Nothing was built or logged for the failed attempt.
-    EXPECT_EQ(talvoro::test::LogLines(data.file("Talvoro.log")).size(), 0U);
-}
-
-TEST_F(ProgramSteps, refused_connection_leads_to_the_failure_dialog) {
-    state.settings.Host = "127.0.0.1";
-    state.settings.Port = talvoro::test::FreeLoopbackPort();
-    QString failureText;
-    std::vector<QString> seen;
-    EXPECT_EQ(RunFailingAttempt(failureText, seen), app::kExitLogonCancelled);
-    EXPECT_EQ(seen.size(), 3U);
-    EXPECT_TRUE(failureText.startsWith(QStringLiteral("Connecting to host *127.0.0.1:")));
+TEST_F(ProgramSteps, host_that_does_not_resolve_or_refuses_leads_to_the_failure_dialog) {
+    const std::uint16_t closedPort = talvoro::test::FreeLoopbackPort();
+    const struct {
+        std::string host;
+        std::int32_t port;
+    } cases[] = {{"no-such-host.invalid", 1805}, {"127.0.0.1", closedPort}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.host);
+        state.settings.Host = c.host;
+        state.settings.Port = c.port;
+        ProgramLogonSteps steps(state, nullptr, 3000);
+        QString failure;
+        EventScript script;
+        script.Dialog("logonDialog", Closing("connectButton"))
+            .Dialog("connectionFailureDialog", Closing("cancelButton", "failureText", &failure))
+            .Dialog("logonDialog", Closing("cancelButton"));
+        EXPECT_EQ(RunLogon(state, steps, options), app::kExitLogonCancelled);
+        EXPECT_TRUE(script.Finished());
+        EXPECT_EQ(failure, QString::fromStdString("Connecting to host *" + c.host + ":" +
+                                                  std::to_string(c.port) + "* failed."));
+        // Nothing was built or logged for the failed attempt.
+        EXPECT_TRUE(talvoro::test::LogLines(data.file("Talvoro.log")).empty());
+    }
 }
 
 TEST_F(ProgramSteps, own_server_on_a_taken_port_shows_network_error_and_ends_with_13) {
@@ -100,47 +82,13 @@ TEST_F(ProgramSteps, own_server_on_a_taken_port_shows_network_error_and_ends_wit
     state.settings.Port = blocker.LocalPort();
     state.settings.ServerMode = 1;
     ProgramLogonSteps steps(state, nullptr);
-    ModalDriver driver;
     QString text;
-    driver.Then(QStringLiteral("Talvoro: Network Error"), [&](QWidget& box) {
-        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
-            text = label->text();
-        }
-        box.close();
-    });
+    EventScript script;
+    script.Dialog("Talvoro: Network Error", Closing(nullptr, "qt_msgbox_label", &text));
     EXPECT_EQ(RunLogon(state, steps, options), app::kExitListenFailed);
     EXPECT_EQ(text, QStringLiteral("Server thread could not be created!\n\nMaybe another server "
                                    "is already running."));
     EXPECT_FALSE(state.ServerRunning.load());
-}
-
-TEST_F(ProgramSteps, own_server_session_runs_until_sigterm_and_logs_its_end) {
-    state.settings.Port = talvoro::test::FreeLoopbackPort();
-    state.settings.ServerMode = 1;
-    app::TerminationSignals termination;
-    ASSERT_GE(termination.fd(), 0);
-    LoopbackProgramSteps steps(state, &termination);
-    // Once the session runs (the log says so), a termination signal ends it.
-    QTimer poll;
-    poll.setInterval(10);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-        const auto lines = talvoro::test::LogLines(data.file("Talvoro.log"));
-        const bool running = !lines.empty() && lines.back().ends_with("Running as SERVER");
-        if (running || std::chrono::steady_clock::now() > deadline) {
-            poll.stop();
-            ::raise(SIGTERM);
-        }
-    });
-    poll.start();
-    EXPECT_EQ(RunLogon(state, steps, options), app::kExitNormal);
-    EXPECT_TRUE(steps.SessionRan());
-    EXPECT_TRUE(state.ServerRunning.load());
-    const auto lines = talvoro::test::LogLines(data.file("Talvoro.log"));
-    ASSERT_EQ(lines.size(), 2U);
-    EXPECT_TRUE(lines[0].ends_with(" INFO: Running as SERVER")) << lines[0];
-    EXPECT_TRUE(lines[1].ends_with(" INFO: Terminated")) << lines[1];
-    EXPECT_EQ(state.settings.Host, "127.0.0.1") << "\"Host\" is the name the steps gave";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -13,108 +14,118 @@
 #include <vector>
 
 #include "app/identifiers.h"
+#include "support/qt_app.h"
 #include "ui/chat_view_widget.h"
+#include "ui/images.h"
 #include "ui/main_shortcuts.h"
 #include "ui/message_field.h"
+#include "ui/qt_view_port.h"
 #include "ui/status_bar.h"
 #include "ui/tab_views.h"
 #include "ui/tool_bar.h"
-#include "ui/ui_fixture.h"
 #include "ui/user_list_widget.h"
 
 namespace talvoro::ui {
 namespace {
 
 namespace cmd = app::cmd;
+using Events = std::vector<int>;
 
-// A window whose commands are recorded: every number reaches `events`, whether a handler was
-// registered for it (Record) or it fell through to the fallback.
+const ImageStore& Images() {
+    talvoro::test::QtApp();
+    static const ImageStore store = [] {
+        ImageStore images;
+        RegisterEmbeddedImages(images);
+        return images;
+    }();
+    return store;
+}
+
+MainWindowSetup WindowSetup() {
+    MainWindowSetup setup;
+    setup.host = "chathost";
+    return setup;
+}
+
+// A window whose unhandled commands are recorded in `events`.
 class MainWindowTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        test::Images();
-        state.settings.UserName = "me";
+    std::unique_ptr<MainWindow> MakeWindow() {
+        return std::make_unique<MainWindow>(state, Images(), WindowSetup());
     }
-
     MainWindow& Build() {
-        window = test::MakeWindow(state);
+        state.settings.UserName = "me";
+        window = MakeWindow();
+        events.clear();
         window->Commands().SetFallback([this](int event) { events.push_back(event); });
         // Earlier tests' key clicks leave their modifiers as the application's keyboard state.
         QTest::keyClick(window.get(), Qt::Key_Escape);
         return *window;
     }
-
-    void Record(int first, int last) {
-        window->Commands().SetRangeHandler(first, last,
-                                           [this](int event) { events.push_back(event); });
-    }
-
     void ShowActive() {
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-
     void ShowRows(int selected) {
         const std::vector<chat::UserRow> rows = {
             {"ann", 1500, 0x0000FF, chat::RowIcon::Normal, false, false},
             {"me", 7, 0xAA0000, chat::RowIcon::Self, false, false}};
         window->ShowUserRows(rows, selected);
     }
+    void ResizeTo(int width, int height) {
+        window->resize(width, height);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == width; }, 2000));
+    }
 
     app::ProcessState state;
     std::unique_ptr<MainWindow> window;
-    std::vector<int> events;
+    Events events;
 };
 
 TEST_F(MainWindowTest, title_names_mode_service_host_and_port) {
-    MainWindowSetup setup = test::Setup();
-    EXPECT_EQ(MainWindowTitle(setup, false), QStringLiteral("Talvoro Client  (@chathost:1805)"));
+    MainWindowSetup setup = WindowSetup();
+    EXPECT_EQ(Build().windowTitle(), QStringLiteral("Talvoro Client  (@chathost:1805)"));
     setup.mode = "Server";
     setup.port = 2000;
     EXPECT_EQ(MainWindowTitle(setup, true),
               QStringLiteral("Talvoro Server/Service  (@chathost:2000)"));
-    EXPECT_EQ(Build().windowTitle(), QStringLiteral("Talvoro Client  (@chathost:1805)"));
 }
 
-TEST_F(MainWindowTest, rejected_placement_opens_at_640_by_380_without_the_private_tab) {
-    state.settings.WinPos = 1;
-    state.settings.WinPosX = 100;
-    state.settings.WinPosY = 100;
-    state.settings.WinWidth = 359;
-    state.settings.WinHeight = 400;
-    state.settings.IsPrivateVisible = 1;
-    Build();
-    EXPECT_EQ(window->size(), QSize(640, 380));
-    EXPECT_EQ(state.settings.IsPrivateVisible, 0);
-    EXPECT_EQ(window->Tabs().TabCount(), 1);
-    EXPECT_EQ(window->Tabs().Bar().tabText(0), QStringLiteral("Main"));
-}
-
-TEST_F(MainWindowTest, usable_placement_keeps_the_private_tab_and_the_saved_size) {
-    state.settings.WinPos = 1;
-    state.settings.WinPosX = 10;
-    state.settings.WinPosY = 10;
-    state.settings.WinWidth = 700;
-    state.settings.WinHeight = 420;
-    state.settings.IsPrivateVisible = 1;
-    Build();
-    EXPECT_EQ(window->size(), QSize(700, 420));
-    ASSERT_EQ(window->Tabs().TabCount(), 2);
+TEST_F(MainWindowTest, saved_placement_is_used_or_replaced_by_640_by_380_without_private_tab) {
+    struct Case {
+        int x, width;
+        QSize size;
+        int tabs;
+    };
+    for (const Case c : {Case{100, 359, {640, 380}, 1}, Case{10, 700, {700, 420}, 2}}) {
+        SCOPED_TRACE(c.width);
+        state.settings.WinPos = 1;
+        state.settings.WinPosX = state.settings.WinPosY = c.x;
+        state.settings.WinWidth = c.width;
+        state.settings.WinHeight = 420;
+        state.settings.IsPrivateVisible = 1;
+        Build();
+        EXPECT_EQ(window->size(), c.size);
+        EXPECT_EQ(state.settings.IsPrivateVisible, c.tabs - 1);
+        ASSERT_EQ(window->Tabs().TabCount(), c.tabs);
+        EXPECT_EQ(window->Tabs().Bar().tabText(0), QStringLiteral("Main"));
+        EXPECT_EQ(window->Tabs().CurrentViewNumber(), app::control::kMainView);
+    }
     EXPECT_EQ(window->Tabs().Bar().tabText(1), QStringLiteral("Private Group"));
     EXPECT_EQ(window->Tabs().ViewOfTab(1), app::control::kPrivateView);
-    EXPECT_EQ(window->Tabs().CurrentViewNumber(), app::control::kMainView);
     EXPECT_FALSE(window->View(app::control::kPrivateView).isVisibleTo(window.get()));
 }
 
-TEST_F(MainWindowTest, user_list_bottom_changes_by_19_pixels_between_699_and_700_wide) {
+TEST_F(MainWindowTest, lays_out_by_the_rule_with_the_19_pixel_step_at_700_wide) {
     Build();
     window->show();
-    window->resize(699, 450);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == 699; }, 2000));
+    QToolBar bar;
+    bar.addAction(QStringLiteral(":-)"));
+    window->InstallEmoticonBar(bar);
+    ResizeTo(699, 450);
     const QRect narrow = window->UserList().geometry();
-    window->resize(700, 450);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == 700; }, 2000));
+    ResizeTo(700, 450);
     const QRect wide = window->UserList().geometry();
     EXPECT_EQ(wide.bottom() - narrow.bottom(), 19);
     EXPECT_EQ(wide.x(), 700 - 145);
@@ -122,198 +133,156 @@ TEST_F(MainWindowTest, user_list_bottom_changes_by_19_pixels_between_699_and_700
     EXPECT_EQ(window->CurrentView()->geometry(), QRect(5, 30, 700 - 158, h - 89));
     EXPECT_EQ(window->Input().geometry(), QRect(5, h - 55, 700 - 208, 32));
     EXPECT_EQ(window->SendButton().geometry().topLeft(), QPoint(700 - 202, h - 55));
-}
-
-TEST_F(MainWindowTest, frame_cannot_be_dragged_below_563_by_240) {
-    Build();
-    window->show();
+    EXPECT_EQ(window->EmoticonHolder().geometry(), QRect(QPoint(2, h - 23), bar.sizeHint()));
+    // The frame cannot be dragged below 563 x 240.
     window->resize(300, 100);
     QTest::qWait(0);
     EXPECT_GE(window->frameGeometry().width(), 563);
     EXPECT_GE(window->frameGeometry().height(), 240);
-    EXPECT_LE(window->maximumSize().width(), 2048);
 }
 
-TEST_F(MainWindowTest, return_sends_and_shift_return_inserts_a_line_break) {
+TEST_F(MainWindowTest, enter_sends_and_shift_enter_inserts_a_line_break) {
     Build();
-    Record(cmd::kSend, cmd::kSend);
     MessageField& input = window->Input();
     QTest::keyClicks(&input, "hi");
     QTest::keyClick(&input, Qt::Key_Return, Qt::ShiftModifier);
     QTest::keyClicks(&input, "there");
-    EXPECT_TRUE(events.empty());
-    EXPECT_EQ(input.toPlainText(), QStringLiteral("hi\nthere"));
     QTest::keyClick(&input, Qt::Key_Return, Qt::ControlModifier);
     QTest::keyClick(&input, Qt::Key_Return, Qt::AltModifier);
     EXPECT_TRUE(events.empty());
+    EXPECT_EQ(input.toPlainText(), QStringLiteral("hi\nthere"));
     QTest::keyClick(&input, Qt::Key_Return);
     QTest::keyClick(&input, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(events, std::vector<int>({cmd::kSend, cmd::kSend}));
-}
-
-TEST_F(MainWindowTest, send_button_sends) {
-    Build();
-    Record(cmd::kSend, cmd::kSend);
     QTest::mouseClick(&window->SendButton(), Qt::LeftButton);
-    EXPECT_EQ(events, std::vector<int>({cmd::kSend}));
+    EXPECT_EQ(events, Events({cmd::kSend, cmd::kSend, cmd::kSend}));
 }
 
-TEST_F(MainWindowTest, shortcuts_match_the_exact_modifiers) {
-    Build();
-    ShowActive();
-    MessageField& input = window->Input();
-    QTest::keyClick(&input, Qt::Key_A, Qt::AltModifier);
-    QTest::keyClick(&input, Qt::Key_N, Qt::AltModifier);
-    QTest::keyClick(&input, Qt::Key_E, Qt::ControlModifier);
-    QTest::keyClick(&input, Qt::Key_1, Qt::AltModifier);
-    QTest::keyClick(&input, Qt::Key_0, Qt::AltModifier);
-    QTest::keyClick(&input, Qt::Key_Q, Qt::AltModifier);
-    // Only Main exists: Alt+2 selects nothing.
-    QTest::keyClick(&input, Qt::Key_2, Qt::AltModifier);
-    EXPECT_EQ(events, std::vector<int>({cmd::kAbout, cmd::kSpawnTopic, cmd::kLastEmoticonAgain,
-                                        cmd::kSelectTabBase, cmd::kSelectPrivateTab, cmd::kQuit}));
-}
-
-TEST_F(MainWindowTest, alt_q_does_nothing_in_service_mode) {
-    state.ServiceMode = true;
-    Build();
-    ShowActive();
-    QTest::keyClick(&window->Input(), Qt::Key_Q, Qt::AltModifier);
-    EXPECT_TRUE(events.empty());
-    EXPECT_EQ(window->Shortcuts().Find(QKeySequence(QStringLiteral("Alt+Q"))), nullptr);
-}
-
-TEST_F(MainWindowTest, per_user_shortcuts_follow_the_enabled_actions) {
+TEST_F(MainWindowTest, shortcuts_fire_only_with_their_exact_modifiers) {
     Build();
     ShowActive();
     ShowRows(0);
-    QTest::keyClick(&window->Input(), Qt::Key_W, Qt::AltModifier);
-    QTest::keyClick(&window->Input(), Qt::Key_D, Qt::AltModifier);
-    EXPECT_TRUE(events.empty());
     chat::UserActions actions;
-    actions.whisper = true;
-    actions.details = true;
+    actions.whisper = actions.details = true;
     window->SetUserActions(actions);
-    QTest::keyClick(&window->Input(), Qt::Key_W, Qt::AltModifier);
-    QTest::keyClick(&window->Input(), Qt::Key_D, Qt::AltModifier);
-    QTest::keyClick(&window->Input(), Qt::Key_T, Qt::AltModifier);  // transfer still off
-    EXPECT_EQ(events, std::vector<int>({cmd::kWhisperToRowBase, cmd::kDetailsRowBase}));
+    const Qt::KeyboardModifiers alt = Qt::AltModifier, altShift = alt | Qt::ShiftModifier;
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int event;  // 0: nothing happens
+    };
+    const Case cases[] = {
+        {Qt::Key_A, alt, cmd::kAbout},
+        {Qt::Key_N, alt, cmd::kSpawnTopic},
+        {Qt::Key_N, Qt::ControlModifier, 0},
+        {Qt::Key_E, Qt::ControlModifier, cmd::kLastEmoticonAgain},
+        {Qt::Key_E, alt, 0},
+        {Qt::Key_1, alt, cmd::kSelectTabBase},
+        {Qt::Key_0, alt, cmd::kSelectPrivateTab},
+        {Qt::Key_2, alt, 0},  // only Main exists
+        {Qt::Key_Q, alt, cmd::kQuit},
+        {Qt::Key_W, alt, cmd::kWhisperToRowBase},
+        {Qt::Key_D, alt, cmd::kDetailsRowBase},
+        {Qt::Key_T, alt, 0},  // transfer is off for the row
+        {Qt::Key_W, altShift, cmd::kGroupWhisper},
+        {Qt::Key_R, altShift, cmd::kGroupReject},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QKeySequence(QKeyCombination(c.modifiers, c.key)).toString().toStdString());
+        events.clear();
+        QTest::keyClick(&window->Input(), c.key, c.modifiers);
+        EXPECT_EQ(events, c.event == 0 ? Events{} : Events{c.event});
+    }
 }
 
-TEST_F(MainWindowTest, shift_turns_whisper_transfer_and_reject_into_group_commands) {
-    Build();
-    ShowActive();
-    QTest::keyClick(&window->Input(), Qt::Key_W, Qt::AltModifier | Qt::ShiftModifier);
-    QTest::keyClick(&window->Input(), Qt::Key_R, Qt::AltModifier | Qt::ShiftModifier);
-    window->Dispatch(cmd::kTransfer, Qt::ShiftModifier);
-    EXPECT_EQ(events,
-              std::vector<int>({cmd::kGroupWhisper, cmd::kGroupReject, cmd::kGroupTransfer}));
-}
-
-TEST_F(MainWindowTest, tool_bar_buttons_act_on_the_selected_row) {
+TEST_F(MainWindowTest, tool_bar_follows_the_actions_and_acts_on_the_selected_row) {
     Build();
     ShowRows(1);
-    window->SetUserActions({true, true, true, true, true});
-    window->ToolBar().ButtonAction(cmd::kTransfer)->trigger();
-    window->ToolBar().ButtonAction(cmd::kReject)->trigger();
-    window->ToolBar().ButtonAction(cmd::kUserDetail)->trigger();
-    window->ToolBar().ButtonAction(cmd::kPreferences)->trigger();
-    EXPECT_EQ(events, std::vector<int>({cmd::kTransferToRowBase + 1, cmd::kRejectRowBase + 1,
-                                        cmd::kDetailsRowBase + 1, cmd::kPreferences}));
-    // The Reject button's pressed state follows the model, not the click.
-    EXPECT_TRUE(window->ToolBar().ButtonAction(cmd::kReject)->isChecked());
-}
-
-TEST_F(MainWindowTest, tool_bar_buttons_are_grey_when_their_action_is_off) {
-    Build();
-    window->SetUserActions({true, false, false, true, false});
     const UserToolBar& bar = window->ToolBar();
-    EXPECT_TRUE(bar.ButtonAction(cmd::kUserDetail)->isEnabled());
-    EXPECT_FALSE(bar.ButtonAction(cmd::kReject)->isEnabled());
-    EXPECT_TRUE(bar.ButtonAction(cmd::kWhisper)->isEnabled());
-    EXPECT_FALSE(bar.ButtonAction(cmd::kTransfer)->isEnabled());
-    EXPECT_TRUE(bar.ButtonAction(cmd::kPreferences)->isEnabled());
-    EXPECT_EQ(
-        bar.ButtonAction(cmd::kWhisper)->toolTip().contains(QStringLiteral("Whisper  [Alt+W]")),
-        true);
+    window->SetUserActions({true, false, false, true, false});
+    for (const auto& [button, on] : {std::pair{cmd::kUserDetail, true},
+                                     {cmd::kReject, false},
+                                     {cmd::kWhisper, true},
+                                     {cmd::kTransfer, false},
+                                     {cmd::kPreferences, true}}) {
+        EXPECT_EQ(bar.ButtonAction(button)->isEnabled(), on) << button;
+    }
+    EXPECT_TRUE(bar.ButtonAction(cmd::kWhisper)->toolTip().contains("Whisper  [Alt+W]"));
+    window->SetUserActions({true, true, true, true, true});
+    for (const int button : {cmd::kTransfer, cmd::kReject, cmd::kUserDetail, cmd::kPreferences}) {
+        bar.ButtonAction(button)->trigger();
+    }
+    window->Dispatch(cmd::kTransfer, Qt::ShiftModifier);
+    EXPECT_EQ(events, Events({cmd::kTransferToRowBase + 1, cmd::kRejectRowBase + 1,
+                              cmd::kDetailsRowBase + 1, cmd::kPreferences, cmd::kGroupTransfer}));
+    // The Reject button's pressed state follows the model, not the click.
+    EXPECT_TRUE(bar.ButtonAction(cmd::kReject)->isChecked());
 }
 
-TEST_F(MainWindowTest, commands_are_routed_by_number_and_unhandled_ones_reach_the_fallback) {
+TEST_F(MainWindowTest, commands_are_routed_by_number_and_unhandled_ones_show_a_notice) {
     Build();
-    std::vector<int> handled;
-    window->Commands().SetHandler(cmd::kTopicInfo, [&](int event) { handled.push_back(event); });
-    window->Commands().SetRangeHandler(cmd::kCloseTopicBase + 1, cmd::kCloseTopicBase + 3,
-                                       [&](int event) { handled.push_back(event); });
-    window->Dispatch(cmd::kTopicInfo);
-    window->Dispatch(cmd::kCloseTopicBase + 2);
-    window->Dispatch(cmd::kFindText);
-    EXPECT_EQ(handled, std::vector<int>({cmd::kTopicInfo, cmd::kCloseTopicBase + 2}));
-    EXPECT_EQ(events, std::vector<int>({cmd::kFindText}));
-}
-
-TEST_F(MainWindowTest, unhandled_command_shows_a_not_available_notice) {
-    Build();
-    window->Commands().SetFallback({});
-    MainWindow& built = *window;
-    // The default fallback of a fresh window.
-    auto fresh = test::MakeWindow(state);
+    Events handled;
+    const auto record = [&](int event) { handled.push_back(event); };
+    CommandRouter& router = window->Commands();
+    router.SetRangeHandler(cmd::kCloseTopicBase + 1, cmd::kCloseTopicBase + 3, record);
+    router.SetHandler(cmd::kCloseTopicBase + 3, [&](int) { handled.push_back(-1); });  // wins
+    router.SetHandler(cmd::kFindText, {});  // an empty handler covers nothing
+    // A handler may register and dispatch while it runs.
+    router.SetHandler(cmd::kTopicInfo, [&](int event) {
+        router.SetHandler(cmd::kClearTopic, record);
+        window->Dispatch(cmd::kClearTopic);
+        record(event);
+    });
+    for (const int event :
+         {cmd::kTopicInfo, cmd::kCloseTopicBase + 2, cmd::kCloseTopicBase + 3, cmd::kFindText}) {
+        window->Dispatch(event);
+    }
+    EXPECT_EQ(handled, Events({cmd::kClearTopic, cmd::kTopicInfo, cmd::kCloseTopicBase + 2, -1}));
+    EXPECT_EQ(events, Events({cmd::kFindText}));
+    // The default fallback of a fresh window: a notice that does not block.
+    auto fresh = MakeWindow();
     fresh->Dispatch(cmd::kAbout);
     const auto boxes = fresh->findChildren<QMessageBox*>();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes.front()->text().contains(QStringLiteral("not available yet")));
     EXPECT_FALSE(boxes.front()->isModal());
-    built.Dispatch(cmd::kAbout);  // no fallback: nothing happens
-    EXPECT_TRUE(built.findChildren<QMessageBox*>().isEmpty());
 }
 
-TEST_F(MainWindowTest, double_click_on_a_row_asks_for_the_whisper_prefix_of_that_row) {
-    Build();
-    ShowRows(-1);
-    UserListWidget& list = window->UserList();
-    emit list.itemDoubleClicked(list.topLevelItem(1), 0);
-    EXPECT_EQ(events, std::vector<int>({cmd::kWhisperToRowBase + 1}));
-}
-
-TEST_F(MainWindowTest, tick_all_and_untick_all_report_each_changed_row) {
+TEST_F(MainWindowTest, double_click_whispers_to_the_row_and_tick_all_reports_each_row) {
     Build();
     std::vector<std::pair<int, bool>> ticks;
     window->SetUserTickHandler([&](int row, bool ticked) { ticks.emplace_back(row, ticked); });
     ShowRows(-1);
+    UserListWidget& list = window->UserList();
+    emit list.itemDoubleClicked(list.topLevelItem(1), 0);
+    EXPECT_EQ(events, Events({cmd::kWhisperToRowBase + 1}));
     window->Dispatch(cmd::kTickAll);
-    EXPECT_TRUE(window->UserList().IsTicked(0));
-    EXPECT_TRUE(window->UserList().IsTicked(1));
+    EXPECT_TRUE(list.IsTicked(0) && list.IsTicked(1));
     window->Dispatch(cmd::kUntickAll);
     EXPECT_EQ(ticks,
               (std::vector<std::pair<int, bool>>{{0, true}, {1, true}, {0, false}, {1, false}}));
 }
 
-TEST_F(MainWindowTest, right_click_on_the_user_list_without_selection_gives_the_field_menu) {
+TEST_F(MainWindowTest, right_click_regions_open_their_menus) {
     Build();
     window->show();
     ShowRows(-1);
-    const QRect list = window->UserList().geometry();
-    const QPoint inRows = list.center();
+    const QPoint inRows = window->UserList().geometry().center();
+    // Without a selected row the user list gives the message-field menu.
     MainWindow::Popup popup = window->PopupAt(inRows);
     EXPECT_EQ(popup.region, ContextRegion::Elsewhere);
     ASSERT_NE(popup.menu, nullptr);
     EXPECT_EQ(popup.menu->actions().front()->text(), QStringLiteral("User Details"));
-
     ShowRows(0);
     popup = window->PopupAt(inRows);
     EXPECT_EQ(popup.region, ContextRegion::UserList);
     ASSERT_NE(popup.menu, nullptr);
     EXPECT_EQ(popup.menu->actions().front()->text(), QStringLiteral("User &Details ann\tAlt+D"));
-}
-
-TEST_F(MainWindowTest, right_click_regions_open_the_tab_and_text_view_menus) {
-    Build();
-    window->show();
-    const MainWindow::Popup tabs = window->PopupAt(window->Tabs().Bar().geometry().center());
-    EXPECT_EQ(tabs.region, ContextRegion::TabBar);
-    EXPECT_EQ(tabs.menu->actions().front()->data().toInt(), cmd::kTopicInfo);
-    const MainWindow::Popup view = window->PopupAt(window->CurrentView()->geometry().center());
-    EXPECT_EQ(view.region, ContextRegion::TextView);
-    EXPECT_EQ(view.menu->actions().front()->data().toInt(), cmd::kFindText);
+    popup = window->PopupAt(window->Tabs().Bar().geometry().center());
+    EXPECT_EQ(popup.region, ContextRegion::TabBar);
+    EXPECT_EQ(MenuEvent(popup.menu->actions().front()), cmd::kTopicInfo);
+    popup = window->PopupAt(window->CurrentView()->geometry().center());
+    EXPECT_EQ(popup.region, ContextRegion::TextView);
+    EXPECT_EQ(MenuEvent(popup.menu->actions().front()), cmd::kFindText);
 }
 
 TEST_F(MainWindowTest, right_click_on_a_tool_button_runs_its_group_variant) {
@@ -326,18 +295,12 @@ TEST_F(MainWindowTest, right_click_on_a_tool_button_runs_its_group_variant) {
         EXPECT_EQ(popup.region, ContextRegion::UserToolBar);
         EXPECT_EQ(popup.menu, nullptr);
     }
-    EXPECT_EQ(events,
-              std::vector<int>({cmd::kGroupWhisper, cmd::kGroupTransfer, cmd::kGroupReject}));
-}
-
-TEST_F(MainWindowTest, a_real_context_menu_event_from_a_child_reaches_the_window) {
-    Build();
-    window->show();
-    // A context-menu request on the message field travels up to the window, which opens its
-    // popup; the popup is closed again at once.
+    EXPECT_EQ(events, Events({cmd::kGroupWhisper, cmd::kGroupTransfer, cmd::kGroupReject}));
+    // A real context-menu request on a child travels up to the window, which opens (and here at
+    // once closes) its popup.
     QTimer::singleShot(0, [] {
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            popup->close();
+        if (QWidget* open = QApplication::activePopupWidget()) {
+            open->close();
         }
     });
     QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
@@ -346,135 +309,185 @@ TEST_F(MainWindowTest, a_real_context_menu_event_from_a_child_reaches_the_window
     EXPECT_TRUE(request.isAccepted());
 }
 
-TEST_F(MainWindowTest, close_button_asks_to_quit_unless_close_minimises) {
-    Build();
+TEST(GroupVariant, shift_turns_row_items_into_group_items) {
+    const struct {
+        int event;
+        Qt::KeyboardModifiers modifiers;
+        int expected;
+    } cases[] = {{cmd::kWhisperToRowBase + 3, Qt::ShiftModifier, cmd::kGroupWhisper},
+                 {cmd::kTransferToRowBase, Qt::ShiftModifier, cmd::kGroupTransfer},
+                 {cmd::kRejectRowBase + 999, Qt::ShiftModifier, cmd::kGroupReject},
+                 {cmd::kDetailsRowBase + 1, Qt::ShiftModifier, cmd::kDetailsRowBase + 1},
+                 {cmd::kWhisperToRowBase + 3, Qt::NoModifier, cmd::kWhisperToRowBase + 3}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(GroupVariant(c.event, c.modifiers), c.expected) << c.event;
+    }
+}
+
+TEST_F(MainWindowTest, close_button_quits_minimises_or_hides_by_the_settings) {
+    struct Case {
+        bool service, closeMin, toTray, trayExists;
+        Events events;
+        bool visible, minimised;
+    };
+    const Case cases[] = {{false, false, true, false, {cmd::kQuit}, true, false},
+                          {true, false, false, false, {}, true, false},
+                          {false, true, true, false, {}, true, true},  // no tray: minimise
+                          {false, true, true, true, {}, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.service << c.closeMin << c.toTray << c.trayExists);
+        state.ServiceMode = c.service;
+        state.settings.CloseMin = c.closeMin ? 1 : 0;
+        state.settings.MinimizeToTray = c.toTray ? 1 : 0;
+        Build();
+        int minimised = 0;
+        window->SetMinimizedHandler([&] { ++minimised; });
+        window->SetTrayAvailable(c.trayExists);
+        window->show();
+        state.WindowShown = true;
+        window->close();
+        EXPECT_EQ(events, c.events);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->isVisible() == c.visible; }, 2000));
+        EXPECT_EQ(QTest::qWaitFor([&] { return window->isMinimized(); }, c.minimised ? 2000 : 0),
+                  c.minimised);
+        EXPECT_EQ(state.WindowShown, !c.events.empty());
+        EXPECT_EQ(minimised > 0, c.events.empty());
+    }
     window->show();
-    window->close();
-    EXPECT_EQ(events, std::vector<int>({cmd::kQuit}));
-    EXPECT_TRUE(window->isVisible());
-    state.QuitRequested = true;
+    state.QuitRequested = true;  // the program is ending: the window goes
     window->close();
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(MainWindowTest, close_in_service_mode_does_not_quit) {
-    state.ServiceMode = true;
-    state.settings.MinimizeToTray = 0;
-    Build();
-    window->show();
-    state.WindowShown = true;
-    window->close();
-    EXPECT_TRUE(events.empty());
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(state.WindowShown);
+TEST_F(MainWindowTest, balloon_tips_describe_the_controls_unless_switched_off) {
+    for (const int tips : {0, 1}) {
+        SCOPED_TRACE(tips);
+        state.settings.BalloonTips = tips;
+        Build();
+        const bool on = tips == 0;
+        EXPECT_EQ(window->Input().toolTip().contains("Message Field"), on);
+        EXPECT_EQ(window->View(app::control::kPrivateView).toolTip().contains("Sissy Mode"), on);
+        EXPECT_EQ(window->View(app::control::kMainView).toolTip().contains("Chat Text Archive"),
+                  on);
+        // A topic view made later gets the same tip as Main.
+        EXPECT_EQ(window->View(502).toolTip().contains("Chat Text Archive"), on);
+        EXPECT_EQ(window->Status().toolTip().contains("Statusbar Info"), on);
+        EXPECT_EQ(window->SendButton().toolTip().isEmpty(), !on);
+        EXPECT_EQ(window->UserList().toolTip().isEmpty(), !on);
+        EXPECT_FALSE(window->ToolBar().ButtonAction(cmd::kWhisper)->toolTip().isEmpty());
+    }
 }
 
-TEST_F(MainWindowTest, close_with_close_min_goes_to_the_tray_or_minimises_without_one) {
-    state.settings.CloseMin = 1;
-    state.settings.MinimizeToTray = 1;
-    Build();
-    int minimised = 0;
-    window->SetMinimizedHandler([&] { ++minimised; });
-    window->show();
-    window->close();
-    // No tray: the window must stay reachable, so it is minimised, not hidden.
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->isMinimized(); }, 2000));
-    EXPECT_FALSE(state.WindowShown);
-    EXPECT_GE(minimised, 1);
-
-    window->showNormal();
-    window->SetTrayAvailable(true);
-    window->close();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 2000));
-    EXPECT_TRUE(events.empty());
-}
-
-TEST_F(MainWindowTest, balloon_tips_off_leaves_only_the_tool_bar_tips) {
-    state.settings.BalloonTips = 1;
-    Build();
-    EXPECT_TRUE(window->Input().toolTip().isEmpty());
-    EXPECT_TRUE(window->SendButton().toolTip().isEmpty());
-    EXPECT_TRUE(window->UserList().toolTip().isEmpty());
-    EXPECT_TRUE(window->Tabs().Bar().toolTip().isEmpty());
-    EXPECT_TRUE(window->Status().toolTip().isEmpty());
-    EXPECT_TRUE(window->View(app::control::kMainView).toolTip().isEmpty());
-    EXPECT_FALSE(window->ToolBar().ButtonAction(cmd::kWhisper)->toolTip().isEmpty());
-}
-
-TEST_F(MainWindowTest, balloon_tips_on_describe_the_controls) {
-    Build();
-    EXPECT_TRUE(window->Input().toolTip().contains(QStringLiteral("Message Field")));
-    EXPECT_TRUE(
-        window->View(app::control::kPrivateView).toolTip().contains(QStringLiteral("Sissy Mode")));
-    EXPECT_TRUE(window->View(app::control::kMainView)
-                    .toolTip()
-                    .contains(QStringLiteral("Chat Text Archive")));
-    // A topic view made later gets the same tip as Main.
-    EXPECT_TRUE(window->View(502).toolTip().contains(QStringLiteral("Chat Text Archive")));
-    EXPECT_TRUE(window->Status().toolTip().contains(QStringLiteral("Statusbar Info")));
-}
-
-TEST_F(MainWindowTest, tab_switch_by_the_user_is_reported_and_core_selection_is_not) {
+TEST_F(MainWindowTest, tabs_switch_views_and_tab_shortcuts_exist_only_while_their_tab_does) {
     Build();
     std::vector<int> switches;
     window->SetTabSwitchHandler([&](int position) { switches.push_back(position); });
+    const auto enabled = [&](const char* keys) {
+        return window->Shortcuts().IsEnabled(QKeySequence(QString::fromLatin1(keys)));
+    };
+    EXPECT_TRUE(enabled("Alt+1"));
+    EXPECT_FALSE(enabled("Alt+2"));
     window->TabInserted(1, "Topic A", 501);
     window->TabSelected(1, 501);
-    EXPECT_TRUE(switches.empty());
+    EXPECT_TRUE(switches.empty()) << "a selection by the core is not reported";
+    EXPECT_TRUE(enabled("Alt+2"));
     EXPECT_EQ(window->Tabs().CurrentViewNumber(), 501);
     EXPECT_TRUE(window->View(501).isVisibleTo(window.get()));
     EXPECT_FALSE(window->View(500).isVisibleTo(window.get()));
     EXPECT_EQ(window->View(501).geometry(), window->CurrentRects().textView);
     window->Tabs().Bar().setCurrentIndex(0);
     EXPECT_EQ(switches, std::vector<int>({0}));
-}
-
-TEST_F(MainWindowTest, tab_shortcuts_exist_only_while_their_tab_does) {
-    Build();
-    const auto alt = [](const char* keys) { return QKeySequence(QString::fromLatin1(keys)); };
-    EXPECT_TRUE(window->Shortcuts().IsEnabled(alt("Alt+1")));
-    EXPECT_FALSE(window->Shortcuts().IsEnabled(alt("Alt+2")));
-    window->TabInserted(1, "Topic A", 501);
-    EXPECT_TRUE(window->Shortcuts().IsEnabled(alt("Alt+2")));
     window->TabInserted(2, "Private Group", 504);
-    EXPECT_FALSE(window->Shortcuts().IsEnabled(alt("Alt+3")));
-    EXPECT_TRUE(window->Shortcuts().IsEnabled(alt("Alt+0")));
+    EXPECT_FALSE(enabled("Alt+3"));
+    EXPECT_TRUE(enabled("Alt+0"));
     window->TabRemoved(1);
-    EXPECT_FALSE(window->Shortcuts().IsEnabled(alt("Alt+2")));
+    EXPECT_FALSE(enabled("Alt+2"));
 }
 
-TEST_F(MainWindowTest, status_fields_have_the_fixed_widths) {
-    Build();
-    window->Status().SetField(chat::StatusField::Uptime, QStringLiteral("Running: 0d00h00m01s"));
-    window->Status().SetField(chat::StatusField::ServerMessage, QStringLiteral("hello"));
-    EXPECT_EQ(window->Status().Field(chat::StatusField::Uptime),
-              QStringLiteral("Running: 0d00h00m01s"));
-    EXPECT_EQ(window->Status().Field(chat::StatusField::ServerMessage), QStringLiteral("hello"));
-    EXPECT_EQ(StatusBar::kFieldWidths, (std::array<int, 4>{130, 120, 60, 1000}));
+TEST_F(MainWindowTest, message_field_holds_at_most_980_characters) {
+    MessageField& field = Build().Input();
+    field.SetText(QString(979, QLatin1Char('a')));
+    QTest::keyClicks(&field, "bcd");
+    EXPECT_EQ(field.toPlainText(), QString(979, QLatin1Char('a')) + QLatin1Char('b'));
+    field.setPlainText(QString(1100, QLatin1Char('y')));
+    EXPECT_EQ(field.toPlainText(), QString(980, QLatin1Char('y')));
+    // Typing in the middle of a full field is refused too.
+    field.SetText(QStringLiteral("ab") + QString(978, QLatin1Char('z')));
+    EXPECT_EQ(field.textCursor().position(), 980) << "SetText puts the caret at the end";
+    QTextCursor cursor = field.textCursor();
+    cursor.setPosition(1);
+    field.setTextCursor(cursor);
+    QTest::keyClick(&field, Qt::Key_Q);
+    EXPECT_EQ(field.toPlainText(), QStringLiteral("ab") + QString(978, QLatin1Char('z')));
 }
 
-TEST_F(MainWindowTest, emoticon_bar_sits_in_its_holder_above_the_status_bar) {
-    Build();
-    window->show();
-    QToolBar bar;
-    bar.addAction(QStringLiteral(":-)"));
-    window->InstallEmoticonBar(bar);
-    window->resize(800, 500);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == 800; }, 2000));
-    const QRect holder = window->EmoticonHolder().geometry();
-    EXPECT_EQ(holder.topLeft(), QPoint(2, 500 - window->StatusHeight() - 23));
-    EXPECT_EQ(holder.size(), bar.sizeHint());
-    EXPECT_EQ(bar.parentWidget(), &window->EmoticonHolder());
-    bar.setParent(nullptr);  // the test owns the bar
+TEST_F(MainWindowTest, view_port_drives_views_status_tabs_rows_and_actions) {
+    QtViewPort port(Build());
+    chat::ChatDocument document;
+    chat::TextRun run;
+    run.text = "** Topic <x> has been spawned\n";
+    document.Append(run);
+    port.RunsAppended(501, document, 0);
+    EXPECT_EQ(window->View(501).toPlainText(), QStringLiteral("** Topic <x> has been spawned\n"));
+    EXPECT_TRUE(window->View(chat::kMainView).toPlainText().isEmpty());
+    document.Clear();
+    port.DocumentReplaced(501, document);
+    EXPECT_TRUE(window->View(501).toPlainText().isEmpty());
+    port.ScrollToEnd(503);  // a view that does not exist yet: nothing happens
+    EXPECT_EQ(window->Tabs().FindView(503), nullptr);
+
+    port.SetStatusField(chat::StatusField::ServerMessage, "caf\xE9");
+    EXPECT_EQ(window->Status().Field(chat::StatusField::ServerMessage), QString::fromUtf8("café"));
+
+    port.TabInserted(1, "Topic A", 501);
+    port.TabRenamed(1, "Topic B");
+    port.SetTabUnread(1, true);
+    EXPECT_EQ(window->Tabs().Bar().tabText(1), QStringLiteral("Topic B"));
+    EXPECT_TRUE(window->Tabs().IsUnread(1));
+    port.TabRemoved(1);
+    port.TabInserted(0, "Main", chat::kMainView);  // the window built it already
+    EXPECT_EQ(window->Tabs().TabCount(), 1);
+
+    const std::vector<chat::UserRow> rows = {{"ann", 4, 0, chat::RowIcon::Normal, true, false}};
+    port.UserListChanged(rows, 0);
+    EXPECT_EQ(window->UserList().RowCount(), 1);
+    EXPECT_TRUE(window->UserList().IsTicked(0));
+    chat::UserActions actions;
+    actions.details = true;
+    port.SetUserActions(actions);
+    EXPECT_EQ(window->UserActions(), actions);
+    port.SetMainWindowEnabled(false);
+    EXPECT_FALSE(window->isEnabled());
 }
 
-TEST(GroupVariant, shift_turns_row_items_into_group_items) {
-    EXPECT_EQ(GroupVariant(cmd::kWhisperToRowBase + 3, Qt::ShiftModifier), cmd::kGroupWhisper);
-    EXPECT_EQ(GroupVariant(cmd::kTransferToRowBase, Qt::ShiftModifier), cmd::kGroupTransfer);
-    EXPECT_EQ(GroupVariant(cmd::kRejectRowBase + 999, Qt::ShiftModifier), cmd::kGroupReject);
-    EXPECT_EQ(GroupVariant(cmd::kDetailsRowBase + 1, Qt::ShiftModifier), cmd::kDetailsRowBase + 1);
-    EXPECT_EQ(GroupVariant(cmd::kWhisperToRowBase + 3, Qt::NoModifier), cmd::kWhisperToRowBase + 3);
+TEST_F(MainWindowTest, view_port_asks_with_the_buttons_pressed_and_informs_without_blocking) {
+    QtViewPort port(Build());
+    chat::Question question{"Talvoro: Server Reminder", "Quit?", chat::MessageButtons::YesNo,
+                            chat::MessageIcon::Question};
+    const struct {
+        chat::MessageButtons buttons;
+        QMessageBox::StandardButton press;  // NoButton: the box is closed
+        chat::MessageAnswer answer;
+    } cases[] = {
+        {chat::MessageButtons::YesNo, QMessageBox::Yes, chat::MessageAnswer::Yes},
+        {chat::MessageButtons::YesNo, QMessageBox::NoButton, chat::MessageAnswer::No},
+        {chat::MessageButtons::OkCancel, QMessageBox::Ok, chat::MessageAnswer::Ok},
+        {chat::MessageButtons::OkCancel, QMessageBox::NoButton, chat::MessageAnswer::Cancel},
+    };
+    for (const auto& c : cases) {
+        QTimer::singleShot(0, [press = c.press] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                press == QMessageBox::NoButton ? box->reject() : box->button(press)->click();
+            }
+        });
+        question.buttons = c.buttons;
+        EXPECT_EQ(port.Ask(question), c.answer) << c.press;
+    }
+    port.ShowInformation("Topic Info: Main", "Topic Index: #500 (1/5)");
+    const auto boxes = window->findChildren<QMessageBox*>();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes.front()->windowTitle(), QStringLiteral("Topic Info: Main"));
+    EXPECT_FALSE(boxes.front()->isModal());
 }
 
 }  // namespace

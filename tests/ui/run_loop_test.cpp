@@ -21,9 +21,9 @@
 #include "support/raw_client.h"
 #include "support/temp_dir.h"
 #include "ui/chat_view_widget.h"
+#include "ui/event_script.h"
 #include "ui/main_window.h"
 #include "ui/message_field.h"
-#include "ui/modal_driver.h"
 #include "ui/qt_gui_queue.h"
 #include "ui/status_bar.h"
 #include "ui/tray_icon.h"
@@ -32,90 +32,36 @@ namespace talvoro::ui {
 namespace {
 
 using net::MessageKind;
-using test::ModalDriver;
-
-// Steps polled from the event loop: each waits for its condition, then runs its action. When
-// the deadline passes the script gives up and asks the program to quit, so Run() always returns.
-class Script {
-  public:
-    Script(app::ProcessState& state, std::chrono::seconds deadline = std::chrono::seconds(20))
-        : state_(state), deadline_(std::chrono::steady_clock::now() + deadline) {
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { Poll(); });
-        timer_.start();
-    }
-
-    Script& Step(std::string name, std::function<bool()> ready, std::function<void()> act = {}) {
-        steps_.push_back({std::move(name), std::move(ready), std::move(act)});
-        return *this;
-    }
-
-    bool Finished() const { return next_ == steps_.size(); }
-    // The step that was still waiting when the deadline passed.
-    std::string Stuck() const { return Finished() ? "" : steps_[next_].name; }
-
-  private:
-    struct Entry {
-        std::string name;
-        std::function<bool()> ready;
-        std::function<void()> act;
-    };
-
-    void Poll() {
-        if (Finished()) {
-            timer_.stop();
-            return;
-        }
-        if (std::chrono::steady_clock::now() > deadline_) {
-            timer_.stop();
-            state_.QuitRequested = true;
-            return;
-        }
-        Entry& step = steps_[next_];
-        if (!step.ready()) {
-            return;
-        }
-        ++next_;
-        if (step.act) {
-            step.act();
-        }
-    }
-
-    app::ProcessState& state_;
-    std::chrono::steady_clock::time_point deadline_;
-    QTimer timer_;
-    std::vector<Entry> steps_;
-    std::size_t next_ = 0;
-};
+using test::EventScript;
 
 class RunLoopTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        talvoro::test::QtApp();
         state.DataDir = data.dir();
         state.Log.emplace(data.file("Talvoro.log"));
         state.settings.UserName = "bob";
         state.settings.Host = "127.0.0.1";
         state.settings.AwayMessage = 0;
         state.settings.FlashOnMessage = 0;
+        services.gui = &gui;
     }
 
     std::vector<std::string> Log() const {
         return talvoro::test::LogLines(data.file("Talvoro.log"));
     }
-    static bool EndsWith(const std::string& text, std::string_view tail) {
-        return text.ends_with(tail);
+    // Runs the loop with `script` and expects a normal end with every step taken.
+    void RunToTheEnd(RunLoop& loop) {
+        EXPECT_EQ(loop.Run(), app::kExitNormal);
+        EXPECT_TRUE(script.Finished()) << "waiting for: " << script.Waiting();
+        EXPECT_FALSE(script.TimedOut());
     }
 
-    RunServices ClientServices() {
-        RunServices services;
-        services.gui = &gui;
-        return services;
-    }
-
+    QApplication& qtApp = talvoro::test::QtApp();  // before the script's timer
     talvoro::test::TempDir data;
     app::ProcessState state;
     QtGuiQueue gui;
+    RunServices services;
+    EventScript script{[this] { state.QuitRequested = true; }};
 };
 
 // A server socket driven by hand: accepts the client and sends it frames.
@@ -146,7 +92,7 @@ class HandServer {
 
 TEST_F(RunLoopTest, connection_that_cannot_be_opened_returns_without_building_anything) {
     state.settings.Port = talvoro::test::FreeLoopbackPort();
-    RunLoop loop(state, ClientServices());
+    RunLoop loop(state, services);
     EXPECT_FALSE(loop.Run().has_value());
     EXPECT_EQ(loop.Window(), nullptr);
     EXPECT_TRUE(Log().empty());
@@ -155,19 +101,11 @@ TEST_F(RunLoopTest, connection_that_cannot_be_opened_returns_without_building_an
 TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_server_is_lost) {
     HandServer server;
     state.settings.Port = server.Port();
-    RunLoop loop(state, ClientServices());
-    ModalDriver driver;
-    QString question;
-    driver.Then(QStringLiteral("Talvoro: Network Troubles"), [&](QWidget& box) {
-        auto* messageBox = qobject_cast<QMessageBox*>(&box);
-        ASSERT_NE(messageBox, nullptr);
-        question = messageBox->text();
-        messageBox->button(QMessageBox::No)->click();  // no new instance
-    });
+    RunLoop loop(state, services);
     const auto field = [&loop](chat::StatusField f) {
         return loop.Window()->Status().Field(f).toStdString();
     };
-    Script script(state);
+    QString question;
     script.Step("accepted", [&] { return server.Accepted(); })
         .Step("window shown", [&] { return loop.Window() != nullptr && state.WindowShown; })
         .Step(
@@ -180,16 +118,20 @@ TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_ser
         .Step(
             "new content marked",
             [&] { return state.MessageCount == 1 && state.UnreadTabs[0] == 1; },
-            [&] { server.CloseClient(); });
-    EXPECT_EQ(loop.Run(), app::kExitNormal);
-    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
-    EXPECT_TRUE(driver.AllStepsTaken());
+            [&] { server.CloseClient(); })
+        .Dialog("Talvoro: Network Troubles", [&](QWidget& box) {
+            auto* messageBox = qobject_cast<QMessageBox*>(&box);
+            ASSERT_NE(messageBox, nullptr);
+            question = messageBox->text();
+            messageBox->button(QMessageBox::No)->click();  // no new instance
+        });
+    RunToTheEnd(loop);
     EXPECT_TRUE(question.startsWith(QStringLiteral("Could not communicate with server")))
         << question.toStdString();
     const std::vector<std::string> lines = Log();
     ASSERT_EQ(lines.size(), 2U);
-    EXPECT_TRUE(EndsWith(lines[0], " INFO: Running as CLIENT")) << lines[0];
-    EXPECT_TRUE(EndsWith(lines[1], " INFO: Terminated")) << lines[1];
+    EXPECT_TRUE(lines[0].ends_with(" INFO: Running as CLIENT")) << lines[0];
+    EXPECT_TRUE(lines[1].ends_with(" INFO: Terminated")) << lines[1];
 }
 
 TEST_F(RunLoopTest, hidden_window_blinks_the_tray_until_shown_again) {
@@ -198,8 +140,7 @@ TEST_F(RunLoopTest, hidden_window_blinks_the_tray_until_shown_again) {
     state.settings.Hidden = 1;
     state.WindowShown = true;  // as start-up seeds it from "Hidden"
     state.settings.ShowOnMessage = 0;
-    RunLoop loop(state, ClientServices());
-    Script script(state);
+    RunLoop loop(state, services);
     script.Step("accepted", [&] { return server.Accepted(); })
         .Step(
             "window hidden by the first toggle",
@@ -231,8 +172,42 @@ TEST_F(RunLoopTest, hidden_window_blinks_the_tray_until_shown_again) {
         .Step(
             "restored is shown again", [&] { return state.WindowShown; },
             [&] { loop.RequestQuit(); });
-    EXPECT_EQ(loop.Run(), app::kExitNormal);
-    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
+    RunToTheEnd(loop);
+}
+
+class OwnServerRunLoop : public RunLoopTest {
+  protected:
+    void SetUp() override {
+        RunLoopTest::SetUp();
+        state.settings.UserName = "op";
+        server = std::make_unique<server::ChatServer>(state, &*state.Log, observer);
+        ASSERT_TRUE(server->Start(0, "127.0.0.1"));
+        state.settings.Port = server->Port();
+        services.server = server.get();
+        services.serverObserver = &observer;
+    }
+    void TearDown() override { server->Stop(); }
+
+    bool OperatorWelcomed(const RunLoop& loop) const {
+        return loop.Chat() != nullptr && loop.Chat()->Context().own.id != 0;
+    }
+
+    OperatorObserver observer{gui};
+    std::unique_ptr<server::ChatServer> server;
+};
+
+TEST_F(OwnServerRunLoop, operator_alone_quits_without_a_question) {
+    RunLoop loop(state, services);
+    script.Step(
+        "welcomed", [&] { return OperatorWelcomed(loop); },
+        [&] {
+            const QString main = loop.Window()->View(app::control::kMainView).toPlainText();
+            EXPECT_TRUE(main.contains(QStringLiteral("Talvoro server created on port")))
+                << main.toStdString();
+            loop.RequestQuit();
+        });
+    RunToTheEnd(loop);  // a question would be left open until the script gives up
+    EXPECT_TRUE(Log().front().ends_with(" INFO: Running as SERVER"));
 }
 
 bool ReminderVisible() {
@@ -245,69 +220,13 @@ bool ReminderVisible() {
     return false;
 }
 
-class OwnServerRunLoop : public RunLoopTest {
-  protected:
-    void SetUp() override {
-        RunLoopTest::SetUp();
-        state.settings.UserName = "op";
-        server = std::make_unique<server::ChatServer>(state, &*state.Log, observer);
-        ASSERT_TRUE(server->Start(0, "127.0.0.1"));
-        state.settings.Port = server->Port();
-    }
-    void TearDown() override { server->Stop(); }
-
-    RunServices Services() {
-        RunServices services = ClientServices();
-        services.server = server.get();
-        services.serverObserver = &observer;
-        return services;
-    }
-    bool OperatorWelcomed(const RunLoop& loop) const {
-        return loop.Chat() != nullptr && loop.Chat()->Context().own.id != 0;
-    }
-
-    OperatorObserver observer{gui};
-    std::unique_ptr<server::ChatServer> server;
-};
-
-TEST_F(OwnServerRunLoop, operator_alone_quits_without_a_question) {
-    RunLoop loop(state, Services());
-    ModalDriver driver(std::chrono::seconds(20));
-    Script script(state);
-    script.Step(
-        "welcomed", [&] { return OperatorWelcomed(loop); },
-        [&] {
-            const QString main = loop.Window()->View(app::control::kMainView).toPlainText();
-            EXPECT_TRUE(main.contains(QStringLiteral("Talvoro server created on port")))
-                << main.toStdString();
-            loop.RequestQuit();
-        });
-    EXPECT_EQ(loop.Run(), app::kExitNormal);
-    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
-    EXPECT_TRUE(driver.Seen().empty()) << "no question may be asked";
-    EXPECT_TRUE(EndsWith(Log().front(), " INFO: Running as SERVER"));
-}
-
 TEST_F(OwnServerRunLoop, operator_with_clients_is_asked_first_and_cancel_goes_on) {
-    RunLoop loop(state, Services());
+    RunLoop loop(state, services);
     // Alice connects once the operator is in: a connection made earlier would be listed (unnamed)
     // before the operator in the rosters.
     std::optional<talvoro::test::RawClient> alice;
-    ModalDriver driver;
-    int asked = 0;
-    driver
-        .Then(QStringLiteral("Talvoro: Server Reminder"),
-              [&](QWidget& box) {
-                  ++asked;
-                  QTest::keyClick(&box, Qt::Key_Escape);  // Cancel
-              })
-        .Then(QStringLiteral("Talvoro: Server Reminder"), [&](QWidget& box) {
-            ++asked;
-            QTest::keyClick(&box, Qt::Key_Return);  // OK
-        });
-    std::optional<net::Frame> refusal;
     std::optional<net::Frame> relayed;
-    Script script(state);
+    const QString reminder = QStringLiteral("Talvoro: Server Reminder");
     script
         .Step(
             "welcomed", [&] { return OperatorWelcomed(loop); },
@@ -325,20 +244,19 @@ TEST_F(OwnServerRunLoop, operator_with_clients_is_asked_first_and_cancel_goes_on
                 relayed = alice->ReceiveKind(MessageKind::PublicMessage);
                 loop.RequestQuit();
             })
+        .Dialog(reminder, [](QWidget& box) { QTest::keyClick(&box, Qt::Key_Escape); })  // Cancel
         .Step(
-            "first question cancelled", [&] { return asked == 1 && !ReminderVisible(); },
+            "first question cancelled", [&] { return !ReminderVisible(); },
             [&] {
                 EXPECT_FALSE(state.QuitRequested.load());
                 loop.RequestQuit();  // asked again; OK ends the program
-            });
-    EXPECT_EQ(loop.Run(), app::kExitNormal);
-    EXPECT_TRUE(script.Finished()) << "stuck at: " << script.Stuck();
-    EXPECT_EQ(asked, 2);
-    EXPECT_TRUE(driver.AllStepsTaken());
+            })
+        .Dialog(reminder, [](QWidget& box) { QTest::keyClick(&box, Qt::Key_Return); });  // OK
+    RunToTheEnd(loop);
     ASSERT_TRUE(relayed.has_value());
     EXPECT_NE(relayed->text.find("hello alice"), std::string::npos);
     ASSERT_TRUE(alice.has_value());
-    refusal = alice->ReceiveKind(MessageKind::Refusal);
+    const std::optional<net::Frame> refusal = alice->ReceiveKind(MessageKind::Refusal);
     ASSERT_TRUE(refusal.has_value());
     EXPECT_EQ(refusal->text, "** Server has been terminated!");
 }

@@ -1,0 +1,112 @@
+#pragma once
+// A script of steps run from the event loop, for tests whose code under test runs loops of its
+// own (dialogs shown with exec(), the run procedure). Each step waits, polled every 5 ms, for its
+// condition and then acts from an event of its own, so that an action may itself open a modal
+// dialog. A dialog step waits for the active modal widget (or else a visible top-level dialog)
+// with a given object name or window title. Once the deadline has passed, the script closes
+// every modal widget and calls its give-up action, so that a test whose script does not match
+// what happens still ends. Test (GUI) thread only.
+
+#include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace talvoro::ui::test {
+
+class EventScript {
+  public:
+    using DialogAction = std::function<void(QWidget& dialog)>;
+
+    explicit EventScript(std::function<void()> giveUp = {},
+                         std::chrono::seconds deadline = std::chrono::seconds(20))
+        : giveUp_(std::move(giveUp)), deadline_(std::chrono::steady_clock::now() + deadline) {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { Poll(); });
+        timer_.start();
+    }
+
+    EventScript& Step(std::string name, std::function<bool()> ready,
+                      std::function<void()> act = {}) {
+        steps_.push_back({std::move(name), std::move(ready), std::move(act)});
+        return *this;
+    }
+
+    // Waits for the dialog named `name` (not the one the previous dialog step acted on).
+    EventScript& Dialog(const QString& name, DialogAction action) {
+        auto found = std::make_shared<QPointer<QWidget>>();
+        return Step(
+            name.toStdString(),
+            [this, name, found] {
+                *found = Find(name);
+                lastDialog_ = found->isNull() ? lastDialog_ : *found;
+                return !found->isNull();
+            },
+            [found, action = std::move(action)] {
+                if (!found->isNull()) {
+                    action(**found);
+                }
+            });
+    }
+
+    bool Finished() const { return next_ == steps_.size(); }
+    bool TimedOut() const { return timedOut_; }
+    // The step that is still waiting ("" when all were taken).
+    std::string Waiting() const { return Finished() ? "" : steps_[next_].name; }
+
+  private:
+    struct Entry {
+        std::string name;
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+
+    static bool Matches(const QWidget& widget, const QString& name) {
+        return widget.isVisible() && (widget.objectName() == name || widget.windowTitle() == name);
+    }
+
+    QWidget* Find(const QString& name) const {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<QDialog*>(widget) != nullptr && Matches(*widget, name)) {
+                    modal = widget;
+                }
+            }
+        }
+        return modal != nullptr && modal != lastDialog_ && Matches(*modal, name) ? modal : nullptr;
+    }
+
+    void Poll() {
+        if (std::chrono::steady_clock::now() > deadline_) {
+            timedOut_ = true;
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                modal->close();
+            }
+            if (giveUp_) {
+                giveUp_();
+            }
+        } else if (!Finished() && steps_[next_].ready()) {
+            // Act outside the timer's slot: the action may run a loop of its own.
+            if (std::function<void()> act = std::move(steps_[next_++].act)) {
+                QTimer::singleShot(0, &timer_, std::move(act));
+            }
+        }
+    }
+
+    std::function<void()> giveUp_;
+    std::chrono::steady_clock::time_point deadline_;
+    QTimer timer_;
+    std::vector<Entry> steps_;
+    std::size_t next_ = 0;
+    QPointer<QWidget> lastDialog_;  // null again once that dialog is gone
+    bool timedOut_ = false;
+};
+
+}  // namespace talvoro::ui::test
