@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/process_state.h"
 #include "chat/chat_client.h"
-#include "net/client_session.h"
 #include "net/frame.h"
 #include "net/frame_reader.h"
 #include "net/message_kind.h"
@@ -26,17 +26,12 @@
 namespace talvoro::test {
 
 // Records what the chat core sends and the tab selected at each send.
-class RecordingLink : public net::ServerLink {
-  public:
+struct RecordingLink : net::ServerLink {
     std::vector<std::string> sent;
     std::vector<int> sentOnTab;
     int selectedTab = 0;
-    bool fail = false;
 
     bool SendToServer(std::string_view payload) override {
-        if (fail) {
-            return false;
-        }
         sent.emplace_back(payload);
         sentOnTab.push_back(selectedTab);
         return true;
@@ -44,31 +39,34 @@ class RecordingLink : public net::ServerLink {
     void SetSelectedTab(int index) override { selectedTab = index; }
 };
 
-inline std::string Payload(net::MessageKind kind, std::string_view text) {
-    return std::string(1, net::KindChar(kind)) + std::string(text);
+inline std::span<const std::uint8_t> Bytes(std::string_view s) {
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+// The kind code, then the fields separated by the kind code, as peers build payloads.
+inline std::string Payload(net::MessageKind kind, std::initializer_list<std::string_view> fields) {
+    std::string payload;
+    for (std::string_view field : fields) {
+        payload += net::KindChar(kind);
+        payload += field;
+    }
+    return payload;
 }
 
 // A relayed chat payload as the server sends it: K + id + K + text.
 inline std::string Relayed(net::MessageKind kind, std::int32_t id, std::string_view text) {
-    return Payload(kind, net::NumberText(id) + net::KindChar(kind) + std::string(text));
+    return Payload(kind, {net::NumberText(id), text});
 }
 
-inline net::UserRecord User(std::int32_t id, std::string name, std::int32_t color = 0x112233,
-                            std::int16_t version = 1600) {
-    net::UserRecord user;
-    user.id = id;
-    user.logonTime = kTestNoon - 60;
-    user.name = std::move(name);
-    user.color = color;
-    user.address = "10.0.0." + net::NumberText(id);
-    user.version = version;
-    return user;
+inline net::UserRecord User(std::int32_t id, std::string name, std::int16_t version = 1600) {
+    return net::UserRecord{
+        id,    kTestNoon - 60, std::move(name), 0x112233, "10.0.0." + net::NumberText(id), version,
+        false, false};
 }
 
 class ChatFixture : public ::testing::Test {
   protected:
     ChatFixture() {
-        clock.now = kTestNoon;
         state.settings.UserName = "alice";
         state.settings.Host = "chathost";
         state.settings.Port = 1805;
@@ -79,8 +77,8 @@ class ChatFixture : public ::testing::Test {
     }
 
     void StartClient() {
-        client =
-            std::make_unique<chat::ChatClient>(state, view, link, nullptr, clock.Function(), hooks);
+        client = std::make_unique<chat::ChatClient>(state, view, link, nullptr, clock.Function(),
+                                                    hooks, &gui);
         client->Start();
     }
 
@@ -91,8 +89,7 @@ class ChatFixture : public ::testing::Test {
         const auto bytes = net::EncodeFrame(topic, payload);
         ASSERT_TRUE(bytes.has_value());
         net::FrameReader reader(net::FrameRole::Client, nullptr);
-        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
-        for (const net::Frame& frame : reader.Feed({data, bytes->size()})) {
+        for (const net::Frame& frame : reader.Feed(Bytes(*bytes))) {
             client->OnFrame(frame);
         }
     }
@@ -102,33 +99,26 @@ class ChatFixture : public ::testing::Test {
         Receive(net::EncodeUserRoster(users, serverVersion));
     }
 
-    // The welcome of "alice" (id 9) on server "srv" (id 1) with the users given in between.
+    // The welcome of "alice" (id 9) on server "srv" (id 1) with the users given in between; then
+    // forgets what was sent and scrolled.
     void Welcome(std::vector<net::UserRecord> others = {}) {
-        std::vector<net::UserRecord> users{User(1, "srv", 0x000000, 1600)};
-        users.insert(users.end(), others.begin(), others.end());
-        users.push_back(User(9, "alice", 0x0000AA));
-        ReceiveRoster(users);
+        others.insert(others.begin(), User(1, "srv"));
+        others.push_back(User(9, "alice"));
+        ReceiveRoster(others);
         link.sent.clear();
         link.sentOnTab.clear();
-        view.ClearScrollsAndBeeps();
+        view.scrolls.clear();
         state.NewContent = false;
     }
 
-    // The row of `name` in the rendered user list, -1 when it is not there.
-    int RowOf(std::string_view name) const {
-        for (std::size_t i = 0; i < view.rows.size(); ++i) {
-            if (view.rows[i].name == name) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
-    }
+    int RowOf(std::string_view name) const { return view.RowOf(name); }
 
     app::ProcessState state;
     RecordingView view;
     RecordingLink link;
-    FakeClock clock;
+    FakeClock clock{kTestNoon};
     chat::ChatHooks hooks;
+    ManualGuiQueue gui;  // work that other threads hand to the GUI thread
     std::unique_ptr<chat::ChatClient> client;
 };
 

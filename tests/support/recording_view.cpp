@@ -1,5 +1,6 @@
 #include "support/recording_view.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace talvoro::test {
@@ -12,13 +13,8 @@ std::string RecordingView::Text(int view) const {
 std::vector<std::string> RecordingView::Lines(int view) const {
     std::vector<std::string> lines;
     const std::string text = Text(view);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
         lines.push_back(text.substr(start, end - start));
         start = end + 1;
     }
@@ -30,54 +26,40 @@ std::string RecordingView::LastLine(int view) const {
     return lines.empty() ? std::string() : lines.back();
 }
 
+bool RecordingView::Shows(std::string_view line, int view) const {
+    const std::vector<std::string> lines = Lines(view);
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
 const std::vector<chat::TextRun>& RecordingView::Runs(int view) const {
     static const std::vector<chat::TextRun> kNone;
     const auto it = documents.find(view);
     return it == documents.end() ? kNone : it->second.Runs();
 }
 
-void RecordingView::ClearScrollsAndBeeps() {
-    scrolls.clear();
-    beeps.clear();
+int RecordingView::RowOf(std::string_view name) const {
+    const auto it =
+        std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.name == name; });
+    return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
+}
+
+chat::UserRow RecordingView::Row(std::string_view name) const {
+    const int row = RowOf(name);
+    return row < 0 ? chat::UserRow{} : rows[static_cast<std::size_t>(row)];
 }
 
 void RecordingView::RunsAppended(int view, const chat::ChatDocument& document,
                                  std::size_t firstNew) {
     chat::ChatDocument& mirror = documents[view];
-    const auto& runs = document.Runs();
-    for (std::size_t i = firstNew; i < runs.size(); ++i) {
-        mirror.Append(runs[i]);
+    for (std::size_t i = firstNew; i < document.Runs().size(); ++i) {
+        mirror.Append(document.Runs()[i]);
     }
-}
-
-void RecordingView::DocumentReplaced(int view, const chat::ChatDocument& document) {
-    documents[view] = document;
-}
-
-void RecordingView::ScrollToEnd(int view) {
-    scrolls.push_back(view);
-}
-
-void RecordingView::SetStatusField(chat::StatusField field, std::string_view text) {
-    status[static_cast<std::size_t>(field)] = std::string(text);
-}
-
-void RecordingView::UserListChanged(std::span<const chat::UserRow> newRows, int selected) {
-    rows.assign(newRows.begin(), newRows.end());
-    selectedRow = selected;
-    ++userListUpdates;
-}
-
-void RecordingView::SetUserActions(const chat::UserActions& newActions) {
-    actions = newActions;
-    ++actionUpdates;
 }
 
 void RecordingView::TabInserted(int position, std::string_view caption, int view) {
-    if (position < 0 || position > static_cast<int>(tabs.size())) {
-        return;
+    if (position >= 0 && position <= static_cast<int>(tabs.size())) {
+        tabs.insert(tabs.begin() + position, RecordedTab{std::string(caption), view});
     }
-    tabs.insert(tabs.begin() + position, RecordedTab{std::string(caption), view, false});
 }
 
 void RecordingView::TabRemoved(int position) {
@@ -92,17 +74,6 @@ void RecordingView::TabRenamed(int position, std::string_view caption) {
     }
 }
 
-void RecordingView::TabSelected(int position, int view) {
-    selectedTab = position;
-    shownView = view;
-}
-
-void RecordingView::SetTabUnread(int position, bool unread) {
-    if (position >= 0 && position < static_cast<int>(tabs.size())) {
-        tabs[static_cast<std::size_t>(position)].unread = unread;
-    }
-}
-
 chat::MessageAnswer RecordingView::Ask(const chat::Question& question) {
     questions.push_back(question);
     if (!answers.empty()) {
@@ -113,22 +84,11 @@ chat::MessageAnswer RecordingView::Ask(const chat::Question& question) {
     switch (question.buttons) {
         case chat::MessageButtons::Ok:
             return chat::MessageAnswer::Ok;
-        case chat::MessageButtons::OkCancel:
-            return chat::MessageAnswer::Cancel;
         case chat::MessageButtons::YesNo:
             return chat::MessageAnswer::No;
+        default:
+            return chat::MessageAnswer::Cancel;
     }
-    return chat::MessageAnswer::Cancel;
-}
-
-void RecordingView::ShowInformation(std::string_view title, std::string_view text) {
-    informations.emplace_back(std::string(title), std::string(text));
-}
-
-bool RecordingView::StartProgram(const std::string& path, const std::vector<std::string>& arguments,
-                                 const std::string& workDir) {
-    programs.push_back(StartedProgram{path, arguments, workDir});
-    return startProgramResult;
 }
 
 void ManualGuiQueue::Post(std::function<void()> work) {
@@ -146,11 +106,6 @@ int ManualGuiQueue::RunPending() {
         work();
     }
     return static_cast<int>(ready.size());
-}
-
-std::size_t ManualGuiQueue::PendingCount() const {
-    std::lock_guard lock(mutex_);
-    return work_.size();
 }
 
 }  // namespace talvoro::test
