@@ -10,16 +10,23 @@ namespace {
 
 using net::MessageKind;
 
-std::string RefusalText(std::string_view clientText) {
-    return K(MessageKind::Refusal) + "** " + std::string(clientText) + " SERVER srvhost!";
-}
-
 net::UserRoster RosterOf(const Sent& sent) {
     EXPECT_EQ(sent.payload[0], net::KindChar(MessageKind::UserRoster));
     return net::DecodeUserRoster(std::string_view(sent.payload).substr(1)).value();
 }
 
-using Admission = CoreTest;
+class Admission : public CoreTest {
+  protected:
+    using CoreTest::CoreTest;
+
+    // Only `id` was sent "** <clientText> SERVER srvhost!", then closed.
+    void ExpectRefused(ConnectionId id, const std::string& clientText) {
+        EXPECT_EQ(Sends(),
+                  (std::vector<Sent>{
+                      {id, 0, K(MessageKind::Refusal) + "** " + clientText + " SERVER srvhost!"}}));
+        EXPECT_EQ(Closed(), std::vector<ConnectionId>{id});
+    }
+};
 
 TEST_F(Admission, refuses_the_17th_connection_without_a_record) {
     for (ConnectionId id = 10; id < 26; ++id) {
@@ -27,9 +34,8 @@ TEST_F(Admission, refuses_the_17th_connection_without_a_record) {
     }
     Forget();
     Accept(26, "10.0.0.26");
-    EXPECT_EQ(Sends(), (std::vector<Sent>{{26, 0, RefusalText("Too many users connected to")}}));
+    ExpectRefused(26, "Too many users connected to");
     EXPECT_EQ(core.RecordCount(), 16U);
-    EXPECT_EQ(Closed(), std::vector<ConnectionId>{26});
     EXPECT_EQ(Lines(LineTarget::MainView),
               std::vector<std::string>{"** Client could not connect (too many users) (12:34:56)"});
     EXPECT_EQ(Logs(),
@@ -42,43 +48,35 @@ TEST_F(Admission, refuses_a_banned_address_at_connect_time_before_any_logon) {
     Receive(kOperator, K(MessageKind::BanCommand) + "**ban bob");
     Forget();
     Accept(8, "10.0.0.7");
-    EXPECT_EQ(Sends(), (std::vector<Sent>{{8, 0, RefusalText("You are already banned at")}}));
-    EXPECT_EQ(Closed(), std::vector<ConnectionId>{8});
+    ExpectRefused(8, "You are already banned at");
     EXPECT_EQ(core.RecordCount(), 1U);
     EXPECT_EQ(Logs(), std::vector<std::string>{"Banned client tried to connect (10.0.0.7)"});
 }
 
 TEST_F(Admission, refuses_empty_names_and_names_equal_after_case_folding) {
     Join(7, "Bob\xC4\xDF");
-    struct Case {
-        std::string name;
-        const char* shownAs;  // the name in the refusal, or null when admitted
-    };
-    const Case cases[] = {{"bob\xE4\xFF", "bob\xE4\xFF"},
-                          {"BOB\xC4\xDF", "BOB\xC4\xDF"},
-                          {"  bOb\xE4\xDF ", "bOb\xE4\xDF"},  // trimmed first
-                          {"", ""},
-                          {"   ", ""},
-                          {"bob\xE4", nullptr},
-                          {"bob\xC4\xDE", nullptr}};
+    const std::pair<std::string, const char*> cases[] = {
+        // name, and how the refusal shows it (null: admitted)
+        {"bob\xE4\xFF", "bob\xE4\xFF"},
+        {"BOB\xC4\xDF", "BOB\xC4\xDF"},
+        {"  bOb\xE4\xDF ", "bOb\xE4\xDF"},  // trimmed first
+        {"", ""},
+        {"   ", ""},
+        {"bob\xE4", nullptr},
+        {"bob\xC4\xDE", nullptr}};
     ConnectionId id = 20;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, shownAs] : cases) {
+        SCOPED_TRACE(name);
         Accept(++id);
         Forget();
-        Logon(id, c.name);
-        const std::vector<Sent> sent = Sends();
-        if (c.shownAs == nullptr) {
-            ASSERT_FALSE(sent.empty());
-            EXPECT_EQ(sent[0].payload[0], net::KindChar(MessageKind::UserRoster));
+        Logon(id, name);
+        if (shownAs == nullptr) {
+            EXPECT_EQ(Sends().at(0).payload[0], net::KindChar(MessageKind::UserRoster));
             continue;
         }
-        EXPECT_EQ(sent, (std::vector<Sent>{{id, 0,
-                                            RefusalText("User " + std::string(c.shownAs) +
-                                                        " is already connected to")}}));
-        EXPECT_EQ(Closed(), std::vector<ConnectionId>{id});
+        ExpectRefused(id, "User " + std::string(shownAs) + " is already connected to");
         EXPECT_EQ(Lines(LineTarget::MainView),
-                  std::vector<std::string>{"** New user " + std::string(c.shownAs) +
+                  std::vector<std::string>{"** New user " + std::string(shownAs) +
                                            " tried to connect.\n** Has been rejected because of "
                                            "duplicate username (12:34:56)"});
     }
@@ -88,40 +86,31 @@ TEST_F(Admission, refuses_empty_names_and_names_equal_after_case_folding) {
 }
 
 TEST_F(Admission, applies_the_version_rules) {
+    const char* const sorry = "Sorry, you can't connect to";
     const char* const tooOld =
         "Your client version is way too old. Upgrade to at least version 1.6.0.0 and reconnect to";
-    struct Case {
-        const char* version;
-        const char* oldest;
-        const char* refusal;  // client text, or null when admitted
-    };
-    const Case cases[] = {
-        {"1399", "1550", "Sorry, you can't connect to"},
-        {"1600", "1399", "Sorry, you can't connect to"},
-        {"1400", "1550", tooOld},
-        {"1599", "1550", tooOld},
-        {"1600", "1601",
-         "Your client version 1.6.0.0 can't be handled by the server.\n** I'm sorry, you won't "
-         "be able to connect to"},
-        {"100000", "1550", "Sorry, you can't connect to"},  // -31072 as 16 bits
-        {"1600", "1600", nullptr},
-        {"1700", "1400", nullptr},
-    };
+    const char* const tooNew =
+        "Your client version 1.6.0.0 can't be handled by the server.\n** I'm sorry, you won't be "
+        "able to connect to";
+    const char* const cases[][3] = {
+        // version, oldest server version it accepts, refusal (null: admitted)
+        {"1399", "1550", sorry},   {"1600", "1399", sorry},  {"1400", "1550", tooOld},
+        {"1599", "1550", tooOld},  {"1600", "1601", tooNew}, {"100000", "1550", sorry},
+        {"1600", "1600", nullptr}, {"1700", "1400", nullptr}};  // 100000: -31072 as 16 bits
     ConnectionId id = 10;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.version) + "/" + c.oldest);
+    for (const auto& [version, oldest, refusal] : cases) {
+        SCOPED_TRACE(std::string(version) + "/" + oldest);
         Accept(++id);
         Forget();
-        Logon(id, "user" + std::to_string(id), c.version, c.oldest);
-        const std::vector<Sent> sent = Sends();
-        ASSERT_FALSE(sent.empty());
-        if (c.refusal == nullptr) {
-            EXPECT_EQ(sent[0].payload[0], net::KindChar(MessageKind::UserRoster));
+        Logon(id, "user" + std::to_string(id), version, oldest);
+        if (refusal == nullptr) {
+            EXPECT_EQ(Sends().at(0).payload[0], net::KindChar(MessageKind::UserRoster));
         } else {
-            EXPECT_EQ(sent, (std::vector<Sent>{{id, 0, RefusalText(c.refusal)}}));
+            ExpectRefused(id, refusal);
         }
     }
     EXPECT_EQ(core.state().serverVersion, 1700);
+    Forget();
     Accept(30);
     Logon(30, "new", "1800", "1701");
     EXPECT_EQ(
@@ -136,6 +125,26 @@ TEST_F(Admission, a_second_logon_or_one_without_a_record_has_no_effect) {
     EXPECT_TRUE(Take().empty());
     EXPECT_EQ(core.state().table.NameOf(7), "bob");
     EXPECT_EQ(core.RecordCount(), 1U);
+}
+
+class AdmissionWithPush : public Admission {
+  protected:
+    AdmissionWithPush() : Admission(true) {}
+};
+
+TEST_F(AdmissionWithPush, hands_an_outdated_client_to_the_version_push_which_may_refuse_it) {
+    Accept(8, "10.0.0.8");
+    Forget();
+    Logon(8, "old", "1550", "1500", "1");
+    EXPECT_TRUE(Sends().empty());
+    EXPECT_EQ(All(&action::StartVersionPush::request),
+              (std::vector<VersionPushRequest>{{8, "old", "10.0.0.8", "1.5.5.0", true}}));
+    EXPECT_TRUE(Closed().empty());
+    Logon(8, "old2");  // out of the table now: ignored
+    EXPECT_EQ(core.RecordCount(), 0U);
+    core.Refuse(8, "gone", "bye");
+    ExpectRefused(8, "bye");
+    EXPECT_EQ(Logs(), std::vector<std::string>{"gone (10.0.0.8)"});
 }
 
 TEST_F(Admission, the_newcomer_gets_the_whole_roster_last_and_everyone_else_its_record) {
@@ -159,9 +168,9 @@ TEST_F(Admission, the_newcomer_gets_the_whole_roster_last_and_everyone_else_its_
               (net::UserRecord{8, test::kTestNoon, "bob", 255, "10.0.0.8", 1600, true, false}));
     EXPECT_EQ(full.serverVersion, 1600);
     for (std::size_t i = 1; i < sent.size(); ++i) {
+        EXPECT_EQ(sent[i].to, i == 1 ? kOperator : 7);
         EXPECT_EQ(sent[i].payload.size() + 3, 63U);
         EXPECT_EQ(RosterOf(sent[i]).users, std::vector<net::UserRecord>{full.users[2]});
-        EXPECT_EQ(sent[i].to, i == 1 ? kOperator : 7);
     }
     // Topics go to newcomers, not to the operator's own client.
     const auto topics = All<action::SendStickyTopics>();

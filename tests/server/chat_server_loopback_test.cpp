@@ -1,5 +1,3 @@
-#include <thread>
-
 #include "server/chat_server.h"
 #include "server_fixture.h"
 
@@ -112,73 +110,18 @@ TEST_F(ServerLoopback, hands_file_blocks_for_the_operator_to_the_observer_whole_
     EXPECT_FALSE(observer.seen().files[1].complete);
 }
 
-TEST_F(ServerLoopback, closes_a_connection_that_never_logs_on) {
+TEST_F(ServerLoopback, closes_a_connection_that_never_logs_on_and_keeps_the_silent_alive) {
     ServerLimits limits;
     limits.logonDeadline = 1s;
     StartServer(limits);
+    process.settings.KeepAlive = 1;
+    process.settings.KeepAliveCycleTime = 1;
+    server->StopKeepAlive();  // picks up the new values
     Client idle = Connect("127.0.0.5");
-    Client alice = Join("alice");
+    Client quiet = Join("quiet");
     EXPECT_TRUE(idle->WaitClosed());
     EXPECT_TRUE(Logged("did not log on in time, connection closed (127.0.0.5)"));
-    ASSERT_TRUE(alice->Send(K(kPublic) + "still on"));
-    EXPECT_TRUE(alice->ReceiveKind(kPublic));
-}
-
-// Records the hand-overs; the test thread then plays the bootstrap task.
-struct RecordingBootstrap final : BootstrapHooks {
-    void StartVersionPush(VersionPushRequest request) override {
-        std::lock_guard lock(mutex);
-        pushes.push_back(std::move(request));
-    }
-    void SendStickyTopics(ConnectionId id, bool fileServerOff) override {
-        std::lock_guard lock(mutex);
-        topics.emplace_back(id, fileServerOff);
-    }
-    template <typename T>
-    T Copy(const T& member) {
-        std::lock_guard lock(mutex);
-        return member;
-    }
-
-    std::mutex mutex;
-    std::vector<VersionPushRequest> pushes;
-    std::vector<std::pair<ConnectionId, bool>> topics;
-};
-
-TEST_F(ServerLoopback, the_bootstrap_task_ends_outdated_clients_from_its_own_thread) {
-    RecordingBootstrap bootstrap;
-    StartServer(ServerLimits{}, &bootstrap);
-    Client op = JoinOperator();
-    Client old = Connect("127.0.0.4");
-    ASSERT_TRUE(old->SendLogon("oldie", "1550", "1500", false));
-    ASSERT_TRUE(WaitUntil([&] { return bootstrap.Copy(bootstrap.pushes).size() == 1; }));
-    Client older = Connect("127.0.0.5");
-    ASSERT_TRUE(older->SendLogon("older", "1500", "1500", true));
-    ASSERT_TRUE(WaitUntil([&] { return bootstrap.Copy(bootstrap.pushes).size() == 2; }));
-    const std::vector<VersionPushRequest> pushes = bootstrap.Copy(bootstrap.pushes);
-    EXPECT_EQ(pushes[0],
-              (VersionPushRequest{pushes[0].id, "oldie", "127.0.0.4", "1.5.5.0", false}));
-    EXPECT_TRUE(pushes[1].fileServerOff);
-    std::thread([&] {
-        server->SendToClient(pushes[0].id, K(MessageKind::NewVersion) + "1.6.0.0");
-        server->CloseConnection(pushes[0].id);
-        server->Refuse(pushes[1].id, "too old", "Upgrade and reconnect to");
-    }).join();
-    EXPECT_EQ(Next(*old, MessageKind::NewVersion), "1.6.0.0");
-    EXPECT_TRUE(old->WaitClosed());
-    EXPECT_EQ(Next(*older, MessageKind::Refusal), "** Upgrade and reconnect to SERVER testhost!");
-    EXPECT_TRUE(older->WaitClosed());
-    // Nobody was told about users who never joined.
-    ASSERT_TRUE(op->Send(K(kPublic) + "next"));
-    const auto next = op->Receive();
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->kind, static_cast<std::uint8_t>(kPublic));
-
-    Client alice = Connect();
-    ASSERT_TRUE(alice->SendLogon("alice", "1600", "1550", true));
-    ASSERT_TRUE(alice->ReceiveKind(MessageKind::UserRoster));
-    ASSERT_TRUE(WaitUntil([&] { return bootstrap.Copy(bootstrap.topics).size() == 1; }));
-    EXPECT_TRUE(bootstrap.Copy(bootstrap.topics)[0].second);  // the newcomer's, not the operator's
+    EXPECT_EQ(Next(*quiet, MessageKind::Heartbeat), "** Server Keep-Alive");
 }
 
 }  // namespace

@@ -49,11 +49,12 @@ class CoreTest : public ::testing::Test {
   protected:
     static constexpr ConnectionId kOperator = 5;
 
-    CoreTest() : core(settings, clock, ServerConfig{"srvhost", false, std::chrono::seconds(60)}) {}
+    explicit CoreTest(bool versionPush = false)
+        : core(settings, clock, ServerConfig{"srvhost", versionPush, std::chrono::seconds(60)}) {}
 
-    void Accept(ConnectionId id, std::string address = "10.0.0.1", std::uint16_t port = 0) {
-        core.Accepted(id, PeerEndpoint{std::move(address),
-                                       port ? port : static_cast<std::uint16_t>(40000 + id)});
+    // A connection from `address`, port 40000 + id.
+    void Accept(ConnectionId id, std::string address = "10.0.0.1") {
+        core.Accepted(id, PeerEndpoint{std::move(address), static_cast<std::uint16_t>(40000 + id)});
     }
 
     // Hands on `payload` as the server role reads it: text keeps the kind byte, cut at a 0 byte.
@@ -81,10 +82,8 @@ class CoreTest : public ::testing::Test {
 
     // The operator's own client: registered by its endpoint, then logged on.
     void JoinOperator(std::string_view name = "op") {
-        core.SetOperatorPeer(PeerEndpoint{"127.0.0.1", 50000});
-        Accept(kOperator, "127.0.0.1", 50000);
-        Logon(kOperator, name);
-        Forget();
+        core.SetOperatorPeer(PeerEndpoint{"127.0.0.1", 40000 + kOperator});
+        Join(kOperator, name, "127.0.0.1");
     }
 
     void Forget() {
@@ -126,15 +125,17 @@ class CoreTest : public ::testing::Test {
         }
         return found;
     }
-
-    std::vector<std::string> Logs() {
-        std::vector<std::string> texts;
-        for (const action::Log& log : All<action::Log>()) {
-            texts.push_back(log.text);
+    // One field of each of them.
+    template <typename T, typename R>
+    std::vector<R> All(R T::*field) {
+        std::vector<R> values;
+        for (const T& one : All<T>()) {
+            values.push_back(one.*field);
         }
-        return texts;
+        return values;
     }
-
+    std::vector<std::string> Logs() { return All(&action::Log::text); }
+    std::vector<ConnectionId> Closed() { return All(&action::Close::id); }
     std::vector<std::string> Lines(LineTarget target) {
         std::vector<std::string> texts;
         for (const action::ServerLine& line : All<action::ServerLine>()) {
@@ -143,14 +144,6 @@ class CoreTest : public ::testing::Test {
             }
         }
         return texts;
-    }
-
-    std::vector<ConnectionId> Closed() {
-        std::vector<ConnectionId> ids;
-        for (const action::Close& close : All<action::Close>()) {
-            ids.push_back(close.id);
-        }
-        return ids;
     }
 
     app::Settings settings;

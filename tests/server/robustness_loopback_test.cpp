@@ -10,16 +10,6 @@ namespace {
 using namespace std::chrono_literals;
 using net::MessageKind;
 
-TEST_F(ServerLoopback, sends_the_keep_alive_to_a_client_that_stays_silent) {
-    process.settings.KeepAlive = 1;
-    process.settings.KeepAliveCycleTime = 1;
-    server->StopKeepAlive();  // picks up the new values
-    Client quiet = Join("quiet");
-    const auto notice = quiet->ReceiveKind(MessageKind::Heartbeat);
-    ASSERT_TRUE(notice);
-    EXPECT_EQ(notice->text, "** Server Keep-Alive");
-}
-
 TEST_F(ServerLoopback, a_client_that_stops_reading_is_dropped_and_the_others_keep_receiving) {
     ServerLimits limits;
     limits.maxQueuedBytes = 64 * 1024;

@@ -135,16 +135,14 @@ TEST_F(Relay, logs_instead_of_sending_a_relay_that_no_longer_fits_a_frame) {
 }
 
 TEST_F(Relay, remembers_the_last_file_header_for_the_next_file_block) {
-    const std::string name = "a" + K(MessageKind::FileHeader) + "b.txt";
+    const std::string name = "a" + K(MessageKind::FileHeader) + "b.txt";  // the rest is the name
     Receive(7, K(MessageKind::FileHeader) + "alice" + K(MessageKind::FileHeader) + name);
     EXPECT_TRUE(Sends().empty());
-    const auto header = core.FileBlockStarts(7);
-    ASSERT_TRUE(header);
-    EXPECT_EQ(header->sender + "|" + header->fileName, "alice|" + name);
-    // The name is used once; the sender stays until the next header.
-    const auto again = core.FileBlockStarts(8);
-    ASSERT_TRUE(again);
-    EXPECT_EQ(again->sender + "|" + again->fileName, "alice|");
+    const auto first = core.FileBlockStarts(7);
+    const auto second = core.FileBlockStarts(8);  // the name is used once, the sender stays
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->sender + "|" + first->fileName, "alice|" + name);
+    EXPECT_EQ(second->sender + "|" + second->fileName, "alice|");
     Accept(9);
     EXPECT_FALSE(core.FileBlockStarts(9));  // not logged on: discarded
 }
@@ -204,9 +202,9 @@ TEST_F(Moderation, only_the_operators_connection_may_kick_ban_or_end_the_server)
     EXPECT_EQ(Sends(), ToAll(0, refusal));
 
     // Registered after its accept, a new operator connection takes the powers over.
-    Accept(20, "127.0.0.1", 50100);
+    Accept(20, "127.0.0.1");
     Logon(20, "late");
-    core.SetOperatorPeer(PeerEndpoint{"127.0.0.1", 50100});
+    core.SetOperatorPeer(PeerEndpoint{"127.0.0.1", 40020});
     Forget();
     Receive(kOperator, K(MessageKind::KickCommand) + "**kick alice");
     Receive(20, K(MessageKind::KickCommand) + "**kick bob");

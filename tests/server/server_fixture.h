@@ -104,10 +104,10 @@ class ServerLoopback : public ::testing::Test {
 
     void SetUp() override { StartServer(ServerLimits{}); }
 
-    void StartServer(ServerLimits limits, BootstrapHooks* bootstrap = nullptr) {
+    void StartServer(ServerLimits limits) {
         process.settings.Host = "testhost";
         server.reset();
-        server = std::make_unique<ChatServer>(process, &log, observer, bootstrap, limits);
+        server = std::make_unique<ChatServer>(process, &log, observer, nullptr, limits);
         ASSERT_TRUE(server->Start(0, "127.0.0.1"));
         port = server->Port();
     }

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "net/connection.h"
@@ -61,62 +62,54 @@ bool RawClient::SendLogon(std::string_view name, std::string_view version, std::
                                   {name, "255", version, oldest, fileServerOff ? "1" : "0"}));
 }
 
+// What is left of the time until `deadline`, never below 0.
+RawClient::Duration RawClient::Left(Clock::time_point deadline) {
+    return std::max(Duration(0), std::chrono::duration_cast<Duration>(deadline - Clock::now()));
+}
+
 std::int32_t RawClient::LogOn(std::string_view name, Duration timeout) {
+    const auto deadline = Clock::now() + timeout;
+    std::optional<net::Frame> frame;
     if (!SendLogon(name)) {
         return 0;
     }
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<Duration>(deadline - std::chrono::steady_clock::now());
-        std::optional<net::Frame> frame = Receive(std::max(left, Duration(0)));
-        if (!frame || frame->kind == static_cast<std::uint8_t>(net::MessageKind::Refusal)) {
-            return 0;
-        }
-        if (frame->kind != static_cast<std::uint8_t>(net::MessageKind::UserRoster)) {
-            continue;
-        }
-        const auto roster = net::DecodeUserRoster(frame->raw);
+    while ((frame = Receive(Left(deadline))) &&
+           frame->kind != static_cast<std::uint8_t>(net::MessageKind::Refusal)) {
+        const auto roster = frame->kind == static_cast<std::uint8_t>(net::MessageKind::UserRoster)
+                                ? net::DecodeUserRoster(frame->raw)
+                                : std::nullopt;
         if (roster && !roster->users.empty() && roster->users.back().name == name) {
             return roster->users.back().id;
         }
     }
+    return 0;
 }
 
-bool RawClient::ReadSome(std::chrono::steady_clock::time_point deadline) {
-    if (!connected() || peerClosed_) {
-        return false;
-    }
-    const auto left =
-        std::chrono::duration_cast<Duration>(deadline - std::chrono::steady_clock::now());
+// One read into the frame queue. False once the peer has closed, when `deadline` passes with
+// nothing to read, or when waiting fails for any reason but a signal.
+bool RawClient::ReadSome(Clock::time_point deadline) {
     pollfd watched{socket_.fd(), POLLIN, 0};
-    const int ready =
-        ::poll(&watched, 1, static_cast<int>(std::max<Duration::rep>(0, left.count())));
+    const int ready = connected() && !peerClosed_
+                          ? ::poll(&watched, 1, static_cast<int>(Left(deadline).count()))
+                          : 0;
     if (ready <= 0) {
-        return false;
+        return ready < 0 && errno == EINTR && Clock::now() < deadline;
     }
     std::uint8_t buffer[16384];
     const long n = ::recv(socket_.fd(), buffer, sizeof buffer, MSG_DONTWAIT);
-    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
-        peerClosed_ = true;
-        return false;
+    peerClosed_ = n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR);
+    for (net::Frame& frame : reader_.Feed({buffer, static_cast<std::size_t>(std::max(0L, n))})) {
+        frames_.push_back(std::move(frame));
     }
-    if (n > 0) {
-        for (net::Frame& frame : reader_.Feed({buffer, static_cast<std::size_t>(n)})) {
-            frames_.push_back(std::move(frame));
-        }
-    }
-    return true;
+    return !peerClosed_;
 }
 
 std::optional<net::Frame> RawClient::Receive(Duration timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (frames_.empty()) {
-        if (!ReadSome(deadline)) {
-            if (peerClosed_ || std::chrono::steady_clock::now() >= deadline) {
-                return std::nullopt;
-            }
-        }
+    const auto deadline = Clock::now() + timeout;
+    while (frames_.empty() && ReadSome(deadline)) {
+    }
+    if (frames_.empty()) {
+        return std::nullopt;
     }
     net::Frame frame = std::move(frames_.front());
     frames_.pop_front();
@@ -124,26 +117,19 @@ std::optional<net::Frame> RawClient::Receive(Duration timeout) {
 }
 
 std::optional<net::Frame> RawClient::ReceiveKind(net::MessageKind kind, Duration timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<Duration>(deadline - std::chrono::steady_clock::now());
-        std::optional<net::Frame> frame = Receive(std::max(left, Duration(0)));
-        if (!frame || frame->kind == static_cast<std::uint8_t>(kind)) {
-            return frame;
-        }
+    const auto deadline = Clock::now() + timeout;
+    std::optional<net::Frame> frame;
+    while ((frame = Receive(Left(deadline))) && frame->kind != static_cast<std::uint8_t>(kind)) {
     }
+    return frame;
 }
 
 bool RawClient::WaitClosed(Duration timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!peerClosed_) {
-        if (!ReadSome(deadline) && !peerClosed_ && std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
+    const auto deadline = Clock::now() + timeout;
+    while (ReadSome(deadline)) {
         frames_.clear();
     }
-    return true;
+    return peerClosed_;
 }
 
 }  // namespace talvoro::test

@@ -23,6 +23,7 @@ namespace talvoro::test {
 
 class RawClient {
   public:
+    using Clock = std::chrono::steady_clock;
     using Duration = std::chrono::milliseconds;
     static constexpr Duration kWait = std::chrono::seconds(10);
 
@@ -60,8 +61,8 @@ class RawClient {
     void Close() { socket_.reset(); }
 
   private:
-    // One read into the frame queue; false on timeout or when the peer closed.
-    bool ReadSome(std::chrono::steady_clock::time_point deadline);
+    bool ReadSome(Clock::time_point deadline);
+    static Duration Left(Clock::time_point deadline);
 
     net::Socket socket_;
     net::FrameReader reader_{net::FrameRole::Client, nullptr};
