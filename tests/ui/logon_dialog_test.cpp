@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <stdexcept>
 
 #include "support/qt_app.h"
 #include "ui/connection_failure_dialog.h"
@@ -31,10 +32,7 @@ struct LogonDialogTest : ::testing::Test {
     template <typename T = QLineEdit>
     static T& Child(QWidget& dialog, const char* name) {
         T* child = dialog.findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) {
-            throw std::runtime_error(std::string("no child ") + name);
-        }
-        return *child;
+        return child != nullptr ? *child : throw std::runtime_error(name);
     }
 
     app::Settings settings;

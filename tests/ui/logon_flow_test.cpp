@@ -132,12 +132,6 @@ TEST_F(LogonFlow, server_mode_starts_the_own_server_without_any_dialog) {
     Expect(0, {"Anonymous517@thishost:1805+server"}, 1);
 }
 
-TEST_F(LogonFlow, server_that_cannot_listen_ends_with_its_status) {
-    state.settings.ServerMode = 1;
-    steps.serverFailure = app::kExitListenFailed;
-    Expect(app::kExitListenFailed, {}, 1);
-}
-
 TEST_F(LogonFlow, failed_connect_names_host_and_port_and_retry_connects_again) {
     steps.results = {std::nullopt, 0};
     script.Dialog(kLogon, Clicking("connectButton")).Dialog(kFailure, [](QWidget& dialog) {

@@ -9,7 +9,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <functional>
 
 #include "app/exit_codes.h"
 #include "app/identifiers.h"
