@@ -5,18 +5,14 @@
 #include <QPainter>
 #include <array>
 
+#include "ui/images.h"
+
 namespace talvoro::ui {
 
 namespace {
 
 constexpr int kIcon = 16;
 constexpr int kEmoticons = 24;
-
-QImage Transparent(int width, int height) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
-}
 
 enum class Eyes { Dots, Wink, Laugh, Cross, Shades, Wide, Hearts, Sleepy, Angry };
 enum class Mouth { Smile, Grin, Tongue, BigSmile, Flat, Small, Open, Wavy, Frown, Slant };
@@ -133,7 +129,7 @@ void DrawMouth(QPainter& painter, Mouth mouth) {
 }
 
 QImage Face16(const Face& face) {
-    QImage image = Transparent(kIcon, kIcon);
+    QImage image = TransparentImage(kIcon, kIcon);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
     if (face.horns) {
@@ -187,7 +183,7 @@ QImage EmoticonStripDrawing() {
         {Eyes::Angry, Mouth::Open},                                      // Yelling
         {Eyes::Laugh, Mouth::Smile, QColor(255, 214, 40), false, true},  // Blush
     }};
-    QImage strip = Transparent(kIcon * kEmoticons, kIcon);
+    QImage strip = TransparentImage(kIcon * kEmoticons, kIcon);
     QPainter painter(&strip);
     for (int i = 0; i < kEmoticons; ++i) {
         painter.drawImage(i * kIcon, 0, Face16(faces[static_cast<std::size_t>(i)]));

@@ -21,12 +21,6 @@ constexpr int kLarge = 48;
 constexpr int kToolBarPictures = 5;
 constexpr QRgb kStripBackground = 0xFFC0C0C0;
 
-QImage Transparent(int width, int height) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
-}
-
 void Smooth(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing, true);
 }
@@ -91,7 +85,7 @@ void DrawArrow(QPainter& painter, const ArrowStyle& style) {
 }
 
 QImage RowIcon(QColor disc, const ArrowStyle& style) {
-    QImage image = Transparent(kIcon, kIcon);
+    QImage image = TransparentImage(kIcon, kIcon);
     QPainter painter(&image);
     Smooth(painter);
     painter.setPen(QPen(disc.darker(150), 1));
@@ -107,7 +101,7 @@ QImage RowIcon(QColor disc, const ArrowStyle& style) {
 }
 
 QImage AwayIcon() {
-    QImage image = Transparent(kIcon, kIcon);
+    QImage image = TransparentImage(kIcon, kIcon);
     QPainter painter(&image);
     Smooth(painter);
     painter.setPen(QPen(QColor(90, 90, 90), 1));
@@ -125,7 +119,7 @@ QImage AwayIcon() {
 }
 
 QImage SelfIcon() {
-    QImage image = Transparent(kIcon, kIcon);
+    QImage image = TransparentImage(kIcon, kIcon);
     QPainter painter(&image);
     Smooth(painter);
     painter.setPen(QPen(QColor(20, 60, 140), 1));
@@ -235,7 +229,7 @@ void DrawBubble(QPainter& painter, QRectF area, QColor fill, int dots) {
 }
 
 QImage ToolBarDrawing() {
-    QImage strip = Transparent(kIcon * kToolBarPictures, kIcon);
+    QImage strip = TransparentImage(kIcon * kToolBarPictures, kIcon);
     QPainter painter(&strip);
     Smooth(painter);
     const auto at = [&](int position) {
@@ -257,7 +251,7 @@ QImage ToolBarDrawing() {
 
 // --- Single icons.
 QImage TabIcon(bool unread) {
-    QImage image = Transparent(kIcon, kIcon);
+    QImage image = TransparentImage(kIcon, kIcon);
     QPainter painter(&image);
     Smooth(painter);
     DrawBubble(painter, QRectF(0, 0, 16, 16), QColor(150, 180, 220), 0);
@@ -270,7 +264,7 @@ QImage TabIcon(bool unread) {
 }
 
 QImage TrayIcon(bool blink) {
-    QImage image = Transparent(kIcon, kIcon);
+    QImage image = TransparentImage(kIcon, kIcon);
     QPainter painter(&image);
     Smooth(painter);
     DrawBubble(painter, QRectF(0, 0, 16, 16), blink ? QColor(255, 160, 30) : QColor(60, 120, 220),
@@ -279,7 +273,7 @@ QImage TrayIcon(bool blink) {
 }
 
 QImage StatusIcon() {
-    QImage image = Transparent(kIcon, kIcon);
+    QImage image = TransparentImage(kIcon, kIcon);
     QPainter painter(&image);
     Smooth(painter);
     painter.setPen(QPen(QColor(60, 60, 70), 1));
@@ -294,7 +288,7 @@ QImage StatusIcon() {
 // About animation: a bubble whose dots come and go (130..132) and a bubble with a heart
 // (133, 134), in two sizes so that it seems to beat.
 QImage AboutFrame(int frame) {
-    QImage image = Transparent(kLarge, kLarge);
+    QImage image = TransparentImage(kLarge, kLarge);
     QPainter painter(&image);
     Smooth(painter);
     const QRectF area(0, 0, kLarge, kLarge);

@@ -49,4 +49,10 @@ QImage ImageStore::StripPicture(int strip, int mask, int position) const {
     return picture;
 }
 
+QImage TransparentImage(int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
 }  // namespace talvoro::ui

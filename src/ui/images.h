@@ -34,4 +34,7 @@ class ImageStore {
 // Draws and registers the 26 pictures of the program under their numbers (app/identifiers.h).
 void RegisterEmbeddedImages(ImageStore& store);
 
+// A fully transparent picture to draw on, in the format every drawn image uses.
+QImage TransparentImage(int width, int height);
+
 }  // namespace talvoro::ui
