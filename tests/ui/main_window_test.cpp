@@ -134,6 +134,7 @@ TEST_F(MainWindowTest, lays_out_by_the_rule_with_the_19_pixel_step_at_700_wide) 
     EXPECT_EQ(window->CurrentView()->geometry(), QRect(5, 30, 700 - 158, h - 89));
     EXPECT_EQ(window->Input().geometry(), QRect(5, h - 55, 700 - 208, 32));
     EXPECT_EQ(window->SendButton().geometry().topLeft(), QPoint(700 - 202, h - 55));
+    EXPECT_EQ(window->Tabs().Bar().geometry(), QRect(5, 5, 700 - 158, 25));
     EXPECT_EQ(window->EmoticonHolder().geometry(), QRect(QPoint(2, h - 23), bar.sizeHint()));
     // The frame cannot be dragged below 563 x 240.
     window->resize(300, 100);
