@@ -12,7 +12,7 @@ namespace talvoro::chat {
 
 namespace {
 
-// The file's contents, or nothing when it cannot be read or is longer than `limit`.
+// Reads the whole file into `content`; false when it cannot be read or is longer than `limit`.
 bool ReadWholeFile(const std::string& path, std::size_t limit, std::string& content) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
