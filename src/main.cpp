@@ -10,7 +10,7 @@
 #include "app/startup.h"
 #include "app/termination_signals.h"
 #include "net/transport.h"
-#include "ui/program_steps.h"
+#include "ui/program_logon.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
 #pragma once
-// The numbered identifiers the chat core uses, taken from app/identifiers.h: text views,
-// status-bar fields and the row-icon image numbers of the user list.
+// The numbered identifiers the chat core itself works with: text views, status-bar fields, and the
+// image numbers of the user list's row icons and of the tabs. The window's own numbers (windows,
+// controls, timers, commands, the other images) are in ui/identifiers.h, which names these too.
 
 #include <cstdint>
 
-#include "app/identifiers.h"
-
 namespace talvoro::chat {
 
-// Text views, one per tab. Topics take 500 + their tab position (501..503).
-constexpr int kMainView = app::control::kMainView;
-constexpr int kFirstTopicView = app::control::kFirstTopicView;
-constexpr int kLastTopicView = app::control::kLastTopicView;
-constexpr int kPrivateView = app::control::kPrivateView;
+// One text view per tab: Main is 500, a spawned topic 500 + its tab position (501..503), Private
+// Group 504.
+constexpr int kMainView = 500;
+constexpr int kFirstTopicView = 501;
+constexpr int kLastTopicView = 503;
+constexpr int kPrivateView = 504;
 constexpr int kMaxTopics = 3;
 constexpr int kMaxTabs = 5;
 
@@ -26,22 +26,22 @@ enum class StatusField : int {
 
 // Row icons of the user list, by image number.
 enum class RowIcon : int {
-    Away = app::image::kAway,
-    RejectBoth = app::image::kRejectBoth,
-    Normal = app::image::kNormal,
-    RejectsMe = app::image::kRejectsMe,
-    RejectedByMe = app::image::kRejected,
-    Self = app::image::kSelf,
-    NormalBothFileOff = app::image::kNormalBothFileOff,
-    RejectsMeOwnFileOff = app::image::kRejectsMeOwnFileOff,
-    RejectedNoFileReceive = app::image::kRejectedFileOff,
-    NormalUserFileOff = app::image::kNormalUserFileOff,
-    NormalOwnFileOff = app::image::kNormalOwnFileOff,
+    Away = 8,
+    RejectBoth = 37,
+    Normal = 38,
+    RejectsMe = 39,
+    RejectedByMe = 40,
+    Self = 41,
+    NormalBothFileOff = 73,
+    RejectsMeOwnFileOff = 74,
+    RejectedNoFileReceive = 75,
+    NormalUserFileOff = 76,
+    NormalOwnFileOff = 77,
 };
 
 // Tab images: read and unread.
-constexpr int kTabImageRead = app::image::kTab;
-constexpr int kTabImageUnread = app::image::kTabUnread;
+constexpr int kTabImageRead = 118;
+constexpr int kTabImageUnread = 119;
 
 // Colours are 0x00BBGGRR (red in the low byte).
 constexpr std::int32_t kBlack = 0x000000;

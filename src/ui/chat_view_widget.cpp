@@ -4,8 +4,8 @@
 #include <QTextCursor>
 
 #include "chat/chat_ids.h"
+#include "ui/code_page_text.h"
 #include "ui/color_ref.h"
-#include "ui/text_edge.h"
 
 namespace talvoro::ui {
 

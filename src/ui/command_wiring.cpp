@@ -1,9 +1,9 @@
 #include "ui/command_wiring.h"
 
-#include "app/identifiers.h"
 #include "chat/user_model.h"
+#include "ui/code_page_text.h"
+#include "ui/identifiers.h"
 #include "ui/message_field.h"
-#include "ui/text_edge.h"
 
 namespace talvoro::ui {
 

@@ -1,11 +1,11 @@
 #pragma once
 // Routes the main window's numbered events and control events to the chat client: the send
 // command, tab and row selection, ticks, whisper prefixes, rejects, kick and ban, the private
-// group and the tab shortcuts; and the application commands to the run loop's own actions
+// group and the tab shortcuts; and the application commands to the session's own actions
 // (show/hide, quit, away). Commands of parts that do not exist yet keep the window's fallback.
 //
 // Thread: GUI thread only. The window, the client and the port must outlive the handlers (the
-// run loop owns all three and destroys the window first).
+// session root owns all three and destroys the window first).
 
 #include <functional>
 

@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 
 #include "ui/balloon_tip.h"
+#include "ui/code_page_text.h"
 #include "ui/color_ref.h"
-#include "ui/text_edge.h"
 
 namespace talvoro::ui {
 

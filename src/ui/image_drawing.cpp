@@ -6,8 +6,8 @@
 #include <QPainterPath>
 #include <array>
 
-#include "app/identifiers.h"
 #include "ui/emoticon_pictures.h"
+#include "ui/identifiers.h"
 #include "ui/images.h"
 
 namespace talvoro::ui {

@@ -15,8 +15,8 @@
 
 #include "net/host_info.h"
 #include "ui/balloon_tip.h"
+#include "ui/code_page_text.h"
 #include "ui/color_ref.h"
-#include "ui/text_edge.h"
 
 namespace talvoro::ui {
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <utility>
 
-#include "app/identifiers.h"
+#include "ui/identifiers.h"
 
 namespace talvoro::ui {
 

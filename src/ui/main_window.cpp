@@ -6,15 +6,15 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/identifiers.h"
 #include "ui/balloon_tip.h"
 #include "ui/chat_view_widget.h"
+#include "ui/code_page_text.h"
+#include "ui/identifiers.h"
 #include "ui/images.h"
 #include "ui/main_shortcuts.h"
 #include "ui/message_field.h"
 #include "ui/status_bar.h"
 #include "ui/tab_views.h"
-#include "ui/text_edge.h"
 #include "ui/tool_bar.h"
 #include "ui/user_list_widget.h"
 

@@ -6,11 +6,11 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
-#include "app/identifiers.h"
 #include "ui/chat_view_widget.h"
+#include "ui/code_page_text.h"
+#include "ui/identifiers.h"
 #include "ui/main_window.h"
 #include "ui/tab_views.h"
-#include "ui/text_edge.h"
 #include "ui/tool_bar.h"
 #include "ui/user_list_widget.h"
 

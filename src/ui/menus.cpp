@@ -1,7 +1,7 @@
 #include "ui/menus.h"
 
-#include "app/identifiers.h"
-#include "ui/text_edge.h"
+#include "ui/code_page_text.h"
+#include "ui/identifiers.h"
 
 namespace talvoro::ui {
 

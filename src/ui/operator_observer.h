@@ -2,7 +2,7 @@
 // What the server thread shows to the operator of this process's own server: server lines, the
 // cleared input line after kick and ban, the quit question and the confirmed quit. The server
 // calls it on the server thread; every call is handed to the GUI thread through the GUI queue and
-// carried out there by the handlers the run loop attaches. Lines that arrive before the main
+// carried out there by the handlers the session root attaches. Lines that arrive before the main
 // window exists are kept and shown once the handlers are attached.
 //
 // Threads: construct, Attach and Detach on the GUI thread; the ServerObserver methods on any

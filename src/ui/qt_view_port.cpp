@@ -8,11 +8,11 @@
 #include <QUrl>
 
 #include "ui/chat_view_widget.h"
+#include "ui/code_page_text.h"
 #include "ui/main_window.h"
 #include "ui/scroll_lock.h"
 #include "ui/status_bar.h"
 #include "ui/tab_views.h"
-#include "ui/text_edge.h"
 #include "ui/tone_player.h"
 
 namespace talvoro::ui {

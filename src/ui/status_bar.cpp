@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/identifiers.h"
+#include "ui/identifiers.h"
 #include "ui/images.h"
 
 namespace talvoro::ui {

@@ -4,10 +4,10 @@
 #include <QVariantList>
 #include <algorithm>
 
-#include "app/identifiers.h"
 #include "ui/chat_view_widget.h"
+#include "ui/code_page_text.h"
+#include "ui/identifiers.h"
 #include "ui/images.h"
-#include "ui/text_edge.h"
 
 namespace talvoro::ui {
 

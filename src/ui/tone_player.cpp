@@ -18,6 +18,15 @@ constexpr double kAmplitude = 0.4 * 32767.0;
 constexpr int kFadeSamples = 64;
 }  // namespace
 
+bool BeepLimiter::Allow(Clock::time_point now) {
+    if (accepted_ && now - last_ < kSpacing) {
+        return false;
+    }
+    accepted_ = true;
+    last_ = now;
+    return true;
+}
+
 TonePlayer::TonePlayer(QObject* parent) : QObject(parent) {}
 
 TonePlayer::~TonePlayer() {
@@ -40,8 +49,7 @@ QByteArray TonePlayer::SineSamples(int frequencyHz, int ms, int sampleRate) {
 }
 
 bool TonePlayer::Play(int frequencyHz) {
-    const auto now = std::chrono::steady_clock::now();
-    if (played_ && now - last_ < kSpacing) {
+    if (!limiter_.Allow(BeepLimiter::Clock::now())) {
         return false;
     }
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
@@ -55,8 +63,6 @@ bool TonePlayer::Play(int frequencyHz) {
     if (!device.isFormatSupported(format)) {
         return false;
     }
-    played_ = true;
-    last_ = now;
     if (sink_) {
         sink_->stop();
     }

@@ -15,11 +15,24 @@ class QBuffer;
 
 namespace talvoro::ui {
 
+// At most one tone per second: a request within a second of the last accepted one is dropped.
+class BeepLimiter {
+  public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kSpacing{1000};
+
+    // Whether a tone may sound at `now`; an accepted request starts a new second.
+    bool Allow(Clock::time_point now);
+
+  private:
+    Clock::time_point last_{};
+    bool accepted_ = false;
+};
+
 class TonePlayer : public QObject {
     Q_OBJECT
   public:
     static constexpr int kToneMs = 50;
-    static constexpr std::chrono::milliseconds kSpacing{1000};
 
     explicit TonePlayer(QObject* parent = nullptr);
     ~TonePlayer() override;
@@ -33,8 +46,7 @@ class TonePlayer : public QObject {
     static QByteArray SineSamples(int frequencyHz, int ms, int sampleRate);
 
   private:
-    std::chrono::steady_clock::time_point last_{};
-    bool played_ = false;
+    BeepLimiter limiter_;
     std::unique_ptr<QAudioSink> sink_;
     std::unique_ptr<QBuffer> buffer_;
 };

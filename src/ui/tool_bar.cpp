@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "app/identifiers.h"
 #include "ui/balloon_tip.h"
+#include "ui/identifiers.h"
 #include "ui/images.h"
 
 namespace talvoro::ui {

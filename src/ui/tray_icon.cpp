@@ -3,18 +3,18 @@
 #include <QCursor>
 #include <QSystemTrayIcon>
 
-#include "app/identifiers.h"
+#include "ui/identifiers.h"
 #include "ui/images.h"
 
 namespace talvoro::ui {
 
+namespace {
+constexpr int kNotificationMs = 8000;
+}
+
 TrayIcon::TrayIcon(const ImageStore& images, std::function<void()> onLeftClick,
                    std::function<void(QPoint)> onRightClick)
-    : images_(images) {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        return;
-    }
-    icon_ = std::make_unique<QSystemTrayIcon>();
+    : images_(images), icon_(std::make_unique<QSystemTrayIcon>()) {
     QObject::connect(icon_.get(), &QSystemTrayIcon::activated, icon_.get(),
                      [left = std::move(onLeftClick),
                       right = std::move(onRightClick)](QSystemTrayIcon::ActivationReason reason) {
@@ -30,18 +30,26 @@ TrayIcon::TrayIcon(const ImageStore& images, std::function<void()> onLeftClick,
 
 TrayIcon::~TrayIcon() = default;
 
+bool TrayIcon::Available() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void TrayIcon::ShowImage(int number) {
     image_ = number;
-    if (icon_) {
-        icon_->setIcon(images_.Icon(number));
-    }
+    icon_->setIcon(images_.Icon(number));
 }
 
 void TrayIcon::SetToolTip(const QString& text) {
     toolTip_ = text;
-    if (icon_) {
-        icon_->setToolTip(text);
+    icon_->setToolTip(text);
+}
+
+bool TrayIcon::Notify(const QString& title, const QString& text) {
+    if (!Available() || !QSystemTrayIcon::supportsMessages()) {
+        return false;
     }
+    icon_->showMessage(title, text, images_.Icon(app::image::kTrayBlink), kNotificationMs);
+    return true;
 }
 
 }  // namespace talvoro::ui

@@ -1,8 +1,9 @@
 #pragma once
 // The program's icon in the notification area: its picture (image 95, or 96 while it blinks), its
-// tooltip, a left click (show/hide) and a right click (the tray menu). Where the desktop has no
-// tray the icon is not shown, but its picture and tooltip are still kept, so the rules that drive
-// it behave alike. GUI thread only.
+// tooltip, a left click (show/hide), a right click (the tray menu) and desktop notifications. The
+// icon is kept for the whole session even while the desktop shows no tray: the toolkit adds it
+// when a tray host appears and again after the tray host restarts, with the picture and tooltip
+// set last. GUI thread only.
 
 #include <QObject>
 #include <QPoint>
@@ -21,14 +22,20 @@ class TrayIcon {
     TrayIcon(const ImageStore& images, std::function<void()> onLeftClick,
              std::function<void(QPoint globalPos)> onRightClick);
     ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
 
-    // Whether the desktop shows tray icons.
-    bool Available() const { return icon_ != nullptr; }
+    // Whether the desktop shows tray icons now.
+    bool Available() const;
 
     void ShowImage(int number);
     int Image() const { return image_; }
     void SetToolTip(const QString& text);
     QString ToolTip() const { return toolTip_; }
+
+    // Posts a desktop notification from the icon; false (and nothing shown) where the desktop has
+    // no tray or no notification service.
+    bool Notify(const QString& title, const QString& text);
 
   private:
     const ImageStore& images_;

@@ -2,9 +2,9 @@
 
 #include <QHeaderView>
 
+#include "ui/code_page_text.h"
 #include "ui/color_ref.h"
 #include "ui/images.h"
-#include "ui/text_edge.h"
 
 namespace talvoro::ui {
 

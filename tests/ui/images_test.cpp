@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "app/identifiers.h"
+#include "ui/identifiers.h"
 #include "ui/tone_player.h"
 
 namespace talvoro::ui {

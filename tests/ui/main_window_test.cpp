@@ -14,9 +14,9 @@
 #include <QToolBar>
 #include <vector>
 
-#include "app/identifiers.h"
 #include "support/qt_app.h"
 #include "ui/chat_view_widget.h"
+#include "ui/identifiers.h"
 #include "ui/images.h"
 #include "ui/main_shortcuts.h"
 #include "ui/message_field.h"

@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/identifiers.h"
 #include "support/qt_app.h"
+#include "ui/identifiers.h"
 
 namespace talvoro::ui {
 namespace {

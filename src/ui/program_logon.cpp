@@ -1,4 +1,4 @@
-#include "ui/program_steps.h"
+#include "ui/program_logon.h"
 
 #include <QApplication>
 #include <QFile>
@@ -8,7 +8,7 @@
 #include "app/startup.h"
 #include "net/host_info.h"
 #include "ui/open_dialogs.h"
-#include "ui/run_loop.h"
+#include "ui/session_root.h"
 
 namespace talvoro::ui {
 
@@ -54,7 +54,7 @@ std::optional<int> ProgramLogonSteps::RunSession() {
     services.connectTimeoutMs = connectTimeoutMs_;
     std::optional<int> exitCode;
     {
-        RunLoop loop(state_, std::move(services));
+        SessionRoot loop(state_, std::move(services));
         exitCode = loop.Run();
     }
     if (exitCode) {

@@ -1,8 +1,8 @@
-// The run procedure on Qt's event loop, against a hand-driven server socket (client mode) or this
+// The session root on Qt's event loop, against a hand-driven server socket (client mode) or this
 // process's own chat server (server mode), on loopback only. A script of steps runs inside the
 // loop; each step waits (bounded) for its condition and then acts.
 
-#include "ui/run_loop.h"
+#include "ui/session_root.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 #include <csignal>
 
 #include "app/exit_codes.h"
-#include "app/identifiers.h"
 #include "net/frame.h"
 #include "net/message_kind.h"
 #include "net/transport.h"
@@ -24,11 +23,11 @@
 #include "support/temp_dir.h"
 #include "ui/chat_view_widget.h"
 #include "ui/event_script.h"
+#include "ui/identifiers.h"
 #include "ui/main_window.h"
 #include "ui/message_field.h"
 #include "ui/qt_gui_queue.h"
 #include "ui/status_bar.h"
-#include "ui/tray_icon.h"
 #include "ui/user_list_widget.h"
 
 namespace talvoro::ui {
@@ -37,7 +36,7 @@ namespace {
 using net::MessageKind;
 using test::EventScript;
 
-class RunLoopTest : public ::testing::Test {
+class SessionRootTest : public ::testing::Test {
   protected:
     void SetUp() override {
         state.DataDir = data.dir();
@@ -53,7 +52,7 @@ class RunLoopTest : public ::testing::Test {
         return talvoro::test::LogLines(data.file("Talvoro.log"));
     }
     // Runs the loop with `script` and expects a normal end with every step taken.
-    void RunToTheEnd(RunLoop& loop) {
+    void RunToTheEnd(SessionRoot& loop) {
         EXPECT_EQ(loop.Run(), app::kExitNormal);
         EXPECT_TRUE(script.Finished()) << "waiting for: " << script.Waiting();
         EXPECT_FALSE(script.TimedOut());
@@ -95,9 +94,9 @@ class HandServer {
     int client_ = -1;
 };
 
-TEST_F(RunLoopTest, connection_that_cannot_be_opened_returns_without_building_anything) {
+TEST_F(SessionRootTest, connection_that_cannot_be_opened_returns_without_building_anything) {
     state.settings.Port = talvoro::test::FreeLoopbackPort();
-    RunLoop loop(state, services);
+    SessionRoot loop(state, services);
     EXPECT_FALSE(loop.Run().has_value());
     EXPECT_EQ(loop.Window(), nullptr);
     EXPECT_TRUE(Log().empty());
@@ -105,12 +104,12 @@ TEST_F(RunLoopTest, connection_that_cannot_be_opened_returns_without_building_an
 
 // Ticks, new content, the focus after a row click and a tab switch; then the lost server's
 // question, which SIGTERM cancels: the program ends in order without a new instance.
-TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_server_is_lost) {
+TEST_F(SessionRootTest, client_session_ticks_marks_new_content_and_asks_when_the_server_is_lost) {
     HandServer server;
     state.settings.Port = server.Port();
     app::TerminationSignals termination;
     services.termination = &termination;
-    RunLoop loop(state, services);
+    SessionRoot loop(state, services);
     const auto field = [&loop](chat::StatusField f) {
         return loop.Window()->Status().Field(f).toStdString();
     };
@@ -162,10 +161,10 @@ TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_ser
 
 // The server refuses and closes at once, as it does: the refusal's box is the only box, also
 // while the close is read behind it, and OK ends the program in order.
-TEST_F(RunLoopTest, refusal_then_close_shows_one_box_and_ends_without_a_reconnect_question) {
+TEST_F(SessionRootTest, refusal_then_close_shows_one_box_and_ends_without_a_reconnect_question) {
     HandServer server;
     state.settings.Port = server.Port();
-    RunLoop loop(state, services);
+    SessionRoot loop(state, services);
     QPointer<QWidget> refusal;
     QElapsedTimer boxOpen;
     script
@@ -194,51 +193,10 @@ TEST_F(RunLoopTest, refusal_then_close_shows_one_box_and_ends_without_a_reconnec
     EXPECT_TRUE(lines[1].ends_with(" INFO: Terminated")) << lines[1];
 }
 
-TEST_F(RunLoopTest, hidden_window_blinks_the_tray_until_shown_again) {
-    HandServer server;
-    state.settings.Port = server.Port();
-    state.settings.Hidden = 1;
-    state.WindowShown = true;  // as start-up seeds it from "Hidden"
-    state.settings.ShowOnMessage = 0;
-    RunLoop loop(state, services);
-    script.Step("accepted", [&] { return server.Accepted(); })
-        .Step(
-            "window hidden by the first toggle",
-            [&] { return loop.Window() != nullptr && !state.WindowShown; },
-            [&] {
-                for (int i = 0; i < 3; ++i) {
-                    server.Send(MessageKind::ServerNotice, "** notice");
-                }
-            })
-        .Step("messages counted", [&] { return state.MessageCount == 3 && loop.ShownByMessage(); })
-        .Step("alert picture", [&] { return loop.Tray()->Image() == app::image::kTrayBlink; })
-        .Step(
-            "normal picture again", [&] { return loop.Tray()->Image() == app::image::kTrayNormal; },
-            [&] {
-                EXPECT_EQ(loop.Tray()->ToolTip(),
-                          QStringLiteral("Talvoro\nNew Message(s) Arrived!"));
-                loop.ToggleMainWindow();  // the user brings the window up
-            })
-        .Step(
-            "toggle ends the blinking", [&] { return state.WindowShown && !loop.ShownByMessage(); },
-            [&] {
-                EXPECT_EQ(loop.Tray()->Image(), app::image::kTrayNormal);
-                EXPECT_TRUE(loop.Tray()->ToolTip().startsWith(QStringLiteral("Talvoro (Client)")));
-                loop.Window()->showMinimized();  // the desktop's own minimise
-            })
-        .Step(
-            "minimised is not shown", [&] { return !state.WindowShown; },
-            [&] { loop.Window()->showNormal(); })  // and the desktop's own restore
-        .Step(
-            "restored is shown again", [&] { return state.WindowShown; },
-            [&] { loop.RequestQuit(); });
-    RunToTheEnd(loop);
-}
-
-class OwnServerRunLoop : public RunLoopTest {
+class OwnServerSessionRoot : public SessionRootTest {
   protected:
     void SetUp() override {
-        RunLoopTest::SetUp();
+        SessionRootTest::SetUp();
         state.settings.UserName = "op";
         server = std::make_unique<server::ChatServer>(state, &*state.Log, observer);
         ASSERT_TRUE(server->Start(0, "127.0.0.1"));
@@ -248,7 +206,7 @@ class OwnServerRunLoop : public RunLoopTest {
     }
     void TearDown() override { server->Stop(); }
 
-    bool OperatorWelcomed(const RunLoop& loop) const {
+    bool OperatorWelcomed(const SessionRoot& loop) const {
         return loop.Chat() != nullptr && loop.Chat()->Context().own.id != 0;
     }
 
@@ -256,8 +214,8 @@ class OwnServerRunLoop : public RunLoopTest {
     std::unique_ptr<server::ChatServer> server;
 };
 
-TEST_F(OwnServerRunLoop, operator_alone_quits_without_a_question) {
-    RunLoop loop(state, services);
+TEST_F(OwnServerSessionRoot, operator_alone_quits_without_a_question) {
+    SessionRoot loop(state, services);
     script.Step(
         "welcomed", [&] { return OperatorWelcomed(loop); },
         [&] {
@@ -280,8 +238,8 @@ bool ReminderVisible() {
     return false;
 }
 
-TEST_F(OwnServerRunLoop, operator_with_clients_is_asked_first_and_cancel_goes_on) {
-    RunLoop loop(state, services);
+TEST_F(OwnServerSessionRoot, operator_with_clients_is_asked_first_and_cancel_goes_on) {
+    SessionRoot loop(state, services);
     // Alice connects once the operator is in: a connection made earlier would be listed (unnamed)
     // before the operator in the rosters.
     std::optional<talvoro::test::RawClient> alice;

@@ -2,9 +2,13 @@
 // The program's own numbered identifiers: windows, controls, timers, command (event) numbers and
 // image numbers. Every part refers to them by these names; commands are routed by number, whether
 // they come from a menu item, a keyboard shortcut, a tool-bar button or the tray menu.
-// Plain constants only: usable from any thread and from code without Qt.
+// The text-view numbers and the image numbers of the row icons and tabs belong to the chat core
+// (chat/chat_ids.h) and are named here from there, so every number is written once. The constants
+// keep the program-wide namespace app:: wherever they are used. Plain constants, any thread.
 
 #include <array>
+
+#include "chat/chat_ids.h"
 
 namespace talvoro::app {
 
@@ -27,10 +31,10 @@ constexpr int kStatusBar = 84;
 constexpr int kTabBar = 99;
 constexpr int kEmoticonToolBarHolder = 129;
 // Text views: Main is 500, spawned topics take 501..503, Private Group is 504.
-constexpr int kMainView = 500;
-constexpr int kFirstTopicView = 501;
-constexpr int kLastTopicView = 503;
-constexpr int kPrivateView = 504;
+constexpr int kMainView = chat::kMainView;
+constexpr int kFirstTopicView = chat::kFirstTopicView;
+constexpr int kLastTopicView = chat::kLastTopicView;
+constexpr int kPrivateView = chat::kPrivateView;
 }  // namespace control
 
 // Window timers of the main window.
@@ -96,25 +100,25 @@ constexpr int kRowRangeSize = 1000;  // rows 0..999 per base
 
 // Embedded image numbers.
 namespace image {
-constexpr int kAway = 8;
-constexpr int kRejectBoth = 37;
-constexpr int kNormal = 38;
-constexpr int kRejectsMe = 39;
-constexpr int kRejected = 40;
-constexpr int kSelf = 41;
-constexpr int kNormalBothFileOff = 73;
-constexpr int kRejectsMeOwnFileOff = 74;
-constexpr int kRejectedFileOff = 75;
-constexpr int kNormalUserFileOff = 76;
-constexpr int kNormalOwnFileOff = 77;
+constexpr int kAway = static_cast<int>(chat::RowIcon::Away);
+constexpr int kRejectBoth = static_cast<int>(chat::RowIcon::RejectBoth);
+constexpr int kNormal = static_cast<int>(chat::RowIcon::Normal);
+constexpr int kRejectsMe = static_cast<int>(chat::RowIcon::RejectsMe);
+constexpr int kRejected = static_cast<int>(chat::RowIcon::RejectedByMe);
+constexpr int kSelf = static_cast<int>(chat::RowIcon::Self);
+constexpr int kNormalBothFileOff = static_cast<int>(chat::RowIcon::NormalBothFileOff);
+constexpr int kRejectsMeOwnFileOff = static_cast<int>(chat::RowIcon::RejectsMeOwnFileOff);
+constexpr int kRejectedFileOff = static_cast<int>(chat::RowIcon::RejectedNoFileReceive);
+constexpr int kNormalUserFileOff = static_cast<int>(chat::RowIcon::NormalUserFileOff);
+constexpr int kNormalOwnFileOff = static_cast<int>(chat::RowIcon::NormalOwnFileOff);
 constexpr int kToolBarStrip = 81;          // 80x16, five pictures
 constexpr int kToolBarStripMask = 82;      // 80x16, 1 bit
 constexpr int kToolBarStripDisabled = 83;  // 80x16, disabled pictures
 constexpr int kStatusBarIcon = 85;
 constexpr int kTrayNormal = 95;
 constexpr int kTrayBlink = 96;
-constexpr int kTab = 118;
-constexpr int kTabUnread = 119;
+constexpr int kTab = chat::kTabImageRead;
+constexpr int kTabUnread = chat::kTabImageUnread;
 constexpr int kEmoticonStrip = 127;      // 384x16, 24 pictures
 constexpr int kEmoticonStripMask = 128;  // 384x16, 1 bit
 constexpr int kAboutFrame1 = 130;

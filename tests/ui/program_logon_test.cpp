@@ -1,5 +1,7 @@
 // The logon step with the real session and server steps, on loopback only.
 
+#include "ui/program_logon.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -12,7 +14,6 @@
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
 #include "ui/event_script.h"
-#include "ui/program_steps.h"
 
 namespace talvoro::ui {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// The real steps of the logon: the chat session is the run procedure (RunLoop), and "start the
+// The real steps of the logon: the chat session is the run procedure (SessionRoot), and "start the
 // server" starts this process's own ChatServer, whose operator view is the session's main window.
 // While no session runs, SIGTERM and SIGINT close the open dialog and end the program.
 //
