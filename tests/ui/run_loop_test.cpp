@@ -253,11 +253,11 @@ TEST_F(OwnServerRunLoop, operator_with_clients_is_asked_first_and_cancel_goes_on
         .Dialog(reminder, [](QWidget& box) { QTest::keyClick(&box, Qt::Key_Return); });  // OK
     RunToTheEnd(loop);
     ASSERT_TRUE(relayed.has_value());
-    EXPECT_NE(relayed->text.find("hello alice"), std::string::npos);
+    EXPECT_NE(relayed->raw.find("hello alice"), std::string::npos);
     ASSERT_TRUE(alice.has_value());
     const std::optional<net::Frame> refusal = alice->ReceiveKind(MessageKind::Refusal);
     ASSERT_TRUE(refusal.has_value());
-    EXPECT_EQ(refusal->text, "** Server has been terminated!");
+    EXPECT_EQ(refusal->raw, "** Server has been terminated!");
 }
 
 }  // namespace
