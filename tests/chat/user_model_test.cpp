@@ -90,7 +90,7 @@ TEST_F(Roster, unnamed_records_are_left_out_and_known_ids_are_replaced_in_place)
     ReceiveRoster({User(5, "bob", 1550)});  // listed again: replaced where it is
     EXPECT_EQ(Names(), (std::vector<std::string>{"bob", "srv", "alice"}));
     EXPECT_EQ(ctx().users.FindById(5)->version, 1550);
-    Receive(Payload(K::UserQuit, {"5", "** bob has quit"}));
+    Receive(net::UserQuit{5, "** bob has quit"}.Encode());
     EXPECT_EQ(Names(), (std::vector<std::string>{"srv", "alice"}));  // no ghost left
 }
 

@@ -123,7 +123,7 @@ TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_ser
             "window shown and active",
             [&] { return loop.Window() != nullptr && loop.Window()->isActiveWindow(); },
             [&] {
-                server.Send(net::EncodeUserRoster({{{2, 0, "bob", 0, "", 1600}}}, 1600));
+                server.Send(net::UserRoster{{{2, 0, "bob", 0, "", 1600}}, 1600}.Encode());
             })
         .Step(
             "first tick",
