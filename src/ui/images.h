@@ -31,7 +31,7 @@ class ImageStore {
     std::map<int, QImage> images_;
 };
 
-// Draws and registers the 26 pictures of the program under their numbers (app/identifiers.h).
+// Draws and registers the 26 pictures of the program under their numbers (ui/identifiers.h).
 void RegisterEmbeddedImages(ImageStore& store);
 
 // A fully transparent picture to draw on, in the format every drawn image uses.

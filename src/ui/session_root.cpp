@@ -3,7 +3,7 @@
 #include <QSocketNotifier>
 
 #include "app/preferences.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 #include "ui/away_timer.h"
 #include "ui/command_wiring.h"
 #include "ui/identifiers.h"
@@ -166,7 +166,7 @@ void SessionRoot::OnServerReadable() {
         // server: report it the way a failed send is reported (once, with the reconnect question).
         readNotifier_->setEnabled(false);
         if (!state_.QuitRequested.load()) {
-            session_.SendToServer(net::BuildPayload(net::MessageKind::Heartbeat, {"#"}));
+            session_.SendToServer(net::Heartbeat{}.Encode());
         }
     }
     HandleNewContent();
