@@ -34,7 +34,6 @@ struct ProcessState {
     bool ChatMessageSound = false;
     // Run loop counters (GUI thread).
     std::int64_t MessageCount = 0;
-    bool NewContent = false;
     int TrayImage = 95;
 
     Settings settings;

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "chat/chat_display.h"
-#include "chat/session_dispatch.h"
+#include "chat/server_frames.h"
 #include "chat/topic_events.h"
 #include "chat/user_list.h"
 #include "net/frame.h"
@@ -23,8 +23,15 @@ void ChatClient::Start() {
     RebuildUserList(ctx_);
 }
 
+void ChatClient::SetFrameResultHandler(std::function<void(const FrameResult&)> handler) {
+    onFrameResult_ = std::move(handler);
+}
+
 void ChatClient::OnFrame(const net::Frame& frame) {
-    DispatchFrame(ctx_, frame);
+    const FrameResult result = HandleFrame(ctx_, frame);
+    if (onFrameResult_) {
+        onFrameResult_(result);
+    }
 }
 
 void ChatClient::OnSendFailed() {
@@ -65,10 +72,6 @@ void ChatClient::SetAllTicked(bool ticked) {
 
 void ChatClient::ToggleRejectRow(int row) {
     chat::ToggleRejectRow(ctx_, row);
-}
-
-void ChatClient::ToggleRejectSelected() {
-    chat::ToggleRejectRow(ctx_, ctx_.users.SelectedRow());
 }
 
 void ChatClient::RejectTicked() {

@@ -7,11 +7,16 @@
 // Wiring: make the ClientSession, then the ChatClient with the session as its ServerLink, then
 // session.SetEvents(&chatClient); call Start() once the main window exists, before the logon.
 //
+// Frames come in through OnFrame; what each changed goes to the frame-result handler, which the
+// owner acts on (unread marks, notifications, the end of the session). The chat model itself is
+// the client's own: others read it (Context() is const) and change it only through the methods.
+//
 // Thread: everything is for the GUI thread, the thread that constructed the ChatClient, except
 // OnSendFailed, which any thread may call (it hands the question to the GUI thread through the
 // GuiQueue). The ChatClient must outlive the session's use of it and the work it posted.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -19,6 +24,7 @@
 #include "chat/chat_context.h"
 #include "chat/gui_queue.h"
 #include "chat/send_action.h"
+#include "chat/server_frames.h"
 #include "net/client_session.h"
 
 namespace talvoro::chat {
@@ -32,10 +38,13 @@ class ChatClient : public net::SessionEvents {
     // Creates the tabs and selects "Main"; shows "Clients: 0".
     void Start();
 
+    // What each frame changed, after it was handled.
+    void SetFrameResultHandler(std::function<void(const FrameResult&)> handler);
     void OnFrame(const net::Frame& frame) override;
     void OnSendFailed() override;
 
-    // The input line was sent (Return, Send button, kick/ban menu items).
+    // The input line was sent (Return, Send button, kick/ban menu items). On Cleared the caller
+    // takes the away reset.
     SendOutcome Send(std::string_view line);
     // The input line with the whisper prefix of the user in `row` (unchanged when no such row).
     std::string WhisperPrefixForRow(std::string_view line, int row) const;
@@ -48,7 +57,6 @@ class ChatClient : public net::SessionEvents {
     // "Select All" / "Clear All".
     void SetAllTicked(bool ticked);
     void ToggleRejectRow(int row);
-    void ToggleRejectSelected();
     void RejectTicked();
     // A send-file worker started or ended (enables "&Transfer to").
     void SetSendWorkerRunning(bool running);
@@ -66,10 +74,10 @@ class ChatClient : public net::SessionEvents {
     void WriteServerLine(std::string_view text, bool toCurrentTab);
 
     const ChatContext& Context() const { return ctx_; }
-    ChatContext& Context() { return ctx_; }
 
   private:
     ChatContext ctx_;
+    std::function<void(const FrameResult&)> onFrameResult_;
     GuiQueue* gui_;
     std::thread::id guiThread_;
 };

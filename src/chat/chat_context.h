@@ -29,8 +29,8 @@ using DateClock = std::function<std::int32_t()>;
 
 // Steps that belong to other parts of the program; each is optional.
 struct ChatHooks {
-    // After a message was sent and after reject actions: stops a running away timer and, when
-    // the own status is away, sends "present".
+    // After reject actions: stops a running away timer and, when the own status is away, sends
+    // "present". (After a send the caller of ChatClient::Send takes this step.)
     std::function<void()> awayReset;
     // The client of this process's own server has been welcomed: reopen the saved topics.
     std::function<void()> restoreTopics;
@@ -65,7 +65,6 @@ struct ChatContext {
     std::string serverName;
     std::string lastWhisperer;  // the sender of the last whisper received
     int currentTab = 0;         // selected tab position
-    int lastFrameTab = 0;       // tab of the last frame processed (new-content mark)
     bool sendWorkerRunning = false;
 
     // "hh:ii:ss" of now.

@@ -58,17 +58,19 @@ void ScrollCurrentView(ChatContext& ctx) {
     }
 }
 
-void DisplayIncomingChat(ChatContext& ctx, std::int32_t id, std::string_view text,
+std::string SenderName(const ChatContext& ctx, std::int32_t id) {
+    const OnlineUser* sender = ctx.users.FindById(id);
+    return sender != nullptr ? sender->name : "#" + std::to_string(id);
+}
+
+bool DisplayIncomingChat(ChatContext& ctx, std::int32_t id, std::string_view text,
                          net::MessageKind kind) {
     if (ctx.users.RejectedList.Contains(id)) {
-        return;
+        return false;
     }
-    std::string name = "#" + std::to_string(id);
-    std::int32_t color = kBlack;
-    if (const OnlineUser* sender = ctx.users.FindById(id)) {
-        name = sender->name;
-        color = sender->color;
-    }
+    const std::string name = SenderName(ctx, id);
+    const OnlineUser* sender = ctx.users.FindById(id);
+    const std::int32_t color = sender != nullptr ? sender->color : kBlack;
     if (kind == net::MessageKind::Whisper) {
         WriteChatHead(ctx, TimePrefix(ctx) + name + " (private): ", color);
         ctx.lastWhisperer = name;
@@ -80,9 +82,7 @@ void DisplayIncomingChat(ChatContext& ctx, std::int32_t id, std::string_view tex
     if (ChatScrolls(current, AutoscrollSuppressed(ctx), name == ctx.own.name)) {
         ctx.port.ScrollToEnd(ctx.text.EchoView());
     }
-    if (id != ctx.own.id && kind != net::MessageKind::AwayStatus) {
-        ctx.state.NewContent = true;
-    }
+    return id != ctx.own.id && kind != net::MessageKind::AwayStatus;
 }
 
 }  // namespace talvoro::chat

@@ -45,10 +45,13 @@ void WriteServerLine(ChatContext& ctx, std::string_view text, bool toCurrentTab)
 // Scrolls the current view to its end unless autoscroll is suppressed.
 void ScrollCurrentView(ChatContext& ctx);
 
+// The name a chat message of user `id` is shown with: the listed name, else "#" + id.
+std::string SenderName(const ChatContext& ctx, std::int32_t id);
 // Shows one chat message `text` from user `id`. Kinds: PublicMessage, Whisper, AwayStatus (the
 // away notice). Messages of rejected senders are not shown. A sender not in the user list is
-// shown as "#" + id in black.
-void DisplayIncomingChat(ChatContext& ctx, std::int32_t id, std::string_view text,
+// shown as "#" + id in black. Returns whether it is new content for the user: shown, from
+// somebody else, and no away notice.
+bool DisplayIncomingChat(ChatContext& ctx, std::int32_t id, std::string_view text,
                          net::MessageKind kind);
 
 }  // namespace talvoro::chat

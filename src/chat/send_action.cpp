@@ -64,9 +64,6 @@ std::optional<Whisper> ParseWhisper(std::string_view line) {
 }
 
 void Finish(ChatContext& ctx) {
-    if (ctx.hooks.awayReset) {
-        ctx.hooks.awayReset();
-    }
     ctx.port.ScrollToEnd(ctx.text.CurrentView());
 }
 

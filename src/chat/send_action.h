@@ -19,7 +19,8 @@ enum class SendOutcome {
 };
 
 // Runs the send action for the input line `line`. The caller clears the input line on Cleared
-// and puts the focus into it in every case. Scrolling and the away reset happen here.
+// and puts the focus into it in every case; after Cleared it also takes the away reset. Scrolling
+// happens here.
 SendOutcome SendAction(ChatContext& ctx, std::string_view line);
 
 // Lower case as the commands compare: A-Z and 0xC0..0xDF get 32 added.

@@ -1,6 +1,7 @@
 #include "net/client_session.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <array>
 #include <cerrno>
@@ -53,6 +54,8 @@ bool ClientSession::OpenSession(int timeoutMs) {
 void ClientSession::Adopt(Socket socket) {
     std::lock_guard lock(sendMutex_);
     socket_ = std::move(socket);
+    output_.clear();
+    frontWritten_ = 0;
     failed_ = false;
     peerClosed_ = false;
     reader_.Reset();
@@ -89,13 +92,99 @@ bool ClientSession::SendToServer(std::string_view payload) {
         if (failed_) {
             return false;
         }
-        if (socket_.valid() && !peerClosed_ && NetSend(socket_.fd(), *frame)) {
-            return true;
+        if (socket_.valid() && !peerClosed_) {
+            const auto now = Clock::now();
+            if (output_.empty()) {
+                lastProgress_ = now;
+            }
+            output_.push_back(std::move(*frame));
+            const Flush flushed = FlushLocked(now);
+            if (flushed == Flush::Done) {
+                return true;
+            }
+            if (flushed == Flush::Waiting) {
+                if (outputWaiting_) {
+                    outputWaiting_();
+                }
+                return true;
+            }
         }
         failed_ = true;
+        output_.clear();
     }
     ReportSendFailure();
     return false;
+}
+
+// Writes queued output until the socket takes no more, without waiting.
+ClientSession::Flush ClientSession::FlushLocked(Clock::time_point now) {
+    while (!output_.empty()) {
+        const std::string& front = output_.front();
+        const ssize_t n = ::send(socket_.fd(), front.data() + frontWritten_,
+                                 front.size() - frontWritten_, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            lastProgress_ = now;
+            frontWritten_ += static_cast<std::size_t>(n);
+            if (frontWritten_ == front.size()) {
+                output_.pop_front();
+                frontWritten_ = 0;
+            }
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return Flush::Waiting;
+        }
+        return Flush::Failed;
+    }
+    return Flush::Done;
+}
+
+void ClientSession::SetOutputWaiting(std::function<void()> hook) {
+    std::lock_guard lock(sendMutex_);
+    outputWaiting_ = std::move(hook);
+}
+
+bool ClientSession::OnWritable() {
+    {
+        std::lock_guard lock(sendMutex_);
+        if (failed_ || !socket_.valid()) {
+            return false;
+        }
+        const Flush flushed = FlushLocked(Clock::now());
+        if (flushed != Flush::Failed) {
+            return flushed == Flush::Waiting;
+        }
+        failed_ = true;
+        output_.clear();
+    }
+    ReportSendFailure();
+    return false;
+}
+
+bool ClientSession::CheckStall(Clock::time_point now) {
+    {
+        std::lock_guard lock(sendMutex_);
+        if (failed_ || output_.empty() ||
+            now - lastProgress_ <= std::chrono::milliseconds(kSendStallMs)) {
+            return true;
+        }
+        failed_ = true;
+        output_.clear();
+    }
+    ReportSendFailure();
+    return false;
+}
+
+std::size_t ClientSession::QueuedBytes() const {
+    std::lock_guard lock(sendMutex_);
+    std::size_t bytes = 0;
+    for (const std::string& frame : output_) {
+        bytes += frame.size();
+    }
+    return bytes - frontWritten_;
 }
 
 void ClientSession::SetSelectedTab(int index) {
@@ -174,6 +263,12 @@ void ClientSession::KeepAliveStep(std::int64_t secondsRunning) {
 
 void ClientSession::Close() {
     std::lock_guard lock(sendMutex_);
+    if (socket_.valid() && !failed_) {
+        FlushLocked(Clock::now());  // what the socket takes at once still goes out
+    }
+    output_.clear();
+    frontWritten_ = 0;
+    outputWaiting_ = nullptr;
     socket_.reset();
 }
 

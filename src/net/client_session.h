@@ -3,9 +3,14 @@
 // server sends, and send the keep-alive. What the frames mean is the business of the
 // SessionEvents receiver (the chat client); this class only moves frames.
 //
-// Threads: the GUI thread opens, reads (OnReadable, Feed), closes and runs KeepAliveStep. Any
-// thread may call SendToServer (the file server and file-send workers do): sends are serialised,
-// so frames never interleave on the wire.
+// Threads: the GUI thread opens, reads (OnReadable, Feed), writes queued output (OnWritable,
+// CheckStall), closes and runs KeepAliveStep. Any thread may call SendToServer (the file server
+// and file-send workers do).
+//
+// Sending never waits for the network: SendToServer writes what the socket takes at once and
+// queues the rest, frames whole and in order; the GUI thread writes the queue when the socket is
+// writable (a write notifier enabled through the output-waiting hook). Output that makes no
+// progress for kSendStallMs is a lost connection, like a send that fails.
 //
 // A failed send (the connection no longer takes data) is reported once through
 // SessionEvents::OnSendFailed; after it every send fails at once without another report. A
@@ -13,6 +18,7 @@
 // (stop watching) and the next send fails.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -61,6 +67,7 @@ class SessionEvents {
 inline constexpr std::int16_t kOldestServerVersion = 1550;
 inline constexpr int kKeepAliveSeconds = 71;
 inline constexpr int kConnectTimeoutMs = 10000;
+inline constexpr int kSendStallMs = 5000;
 
 class ClientSession : public ServerLink {
   public:
@@ -90,8 +97,21 @@ class ClientSession : public ServerLink {
     // "1" or "0" for "FileServerHalt".
     bool SendLogon();
 
+    // Any thread. True when the frame went out or was queued behind earlier output.
     bool SendToServer(std::string_view payload) override;
     void SetSelectedTab(int index) override;
+
+    // GUI thread: called (from the sending thread, under the session's lock, so it must only post)
+    // whenever output waits in the queue; the owner then watches the socket for writability.
+    void SetOutputWaiting(std::function<void()> hook);
+    // GUI thread, when the socket is writable: writes what it takes. Returns whether output still
+    // waits (keep watching).
+    bool OnWritable();
+    // GUI thread, now and then (the one-second tick): output stalled past kSendStallMs is a lost
+    // connection. Returns false when it was.
+    bool CheckStall(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+    // Bytes waiting to be written.
+    std::size_t QueuedBytes() const;
 
     // GUI thread, when the descriptor is readable: one receive of up to 4096 bytes, cut into
     // frames and handed on. Returns false when the server has closed the connection or it failed
@@ -104,12 +124,17 @@ class ClientSession : public ServerLink {
     // keep-alive goes out.
     void KeepAliveStep(std::int64_t secondsRunning);
 
-    // Closes the connection without telling the server.
+    // Closes the connection without telling the server; queued output that the socket does not
+    // take at once is dropped.
     void Close();
 
   private:
+    using Clock = std::chrono::steady_clock;
+    enum class Flush { Done, Waiting, Failed };
+
     void Dispatch();
     void ReportSendFailure();
+    Flush FlushLocked(Clock::time_point now);
 
     app::ProcessState& state_;
     app::EventLog* log_;
@@ -119,8 +144,12 @@ class ClientSession : public ServerLink {
     std::deque<Frame> pending_;
     bool dispatching_ = false;
 
-    mutable std::mutex sendMutex_;  // guards socket_, failed_ and peerClosed_
+    mutable std::mutex sendMutex_;  // guards socket_, the output queue, failed_ and peerClosed_
     Socket socket_;
+    std::deque<std::string> output_;  // whole frames; the front one may be partly written
+    std::size_t frontWritten_ = 0;
+    Clock::time_point lastProgress_{};  // when output last moved (or started waiting)
+    std::function<void()> outputWaiting_;
     bool failed_ = false;
     bool peerClosed_ = false;
     std::atomic<int> selectedTab_{0};

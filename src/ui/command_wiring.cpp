@@ -20,11 +20,15 @@ void SetInputLine(MainWindow& window, const std::string& line) {
     window.Input().setFocus();
 }
 
-// The send command: the send action, the input line cleared when something went out, then the
-// unread mark of the current tab cleared.
-void SendInputLine(MainWindow& window, chat::ChatClient& chat) {
+// The send command: the send action, the input line cleared and the away reset when something
+// went out, then the unread mark of the current tab cleared.
+void SendInputLine(MainWindow& window, chat::ChatClient& chat,
+                   const std::function<void()>& awayReset) {
     if (chat.Send(InputLine(window)) == chat::SendOutcome::Cleared) {
         window.Input().clear();
+        if (awayReset) {
+            awayReset();
+        }
     }
     window.Input().setFocus();
     chat.ClearUnreadMark();
@@ -45,16 +49,17 @@ void SelectTabAndClearMark(MainWindow& window, chat::ChatClient& chat, int posit
 
 // Kick and ban: the message field becomes the command with the user's name, and it is sent.
 void SendServerCommand(MainWindow& window, chat::ChatClient& chat, std::string_view command,
-                       int row) {
+                       int row, const std::function<void()>& awayReset) {
     const chat::OnlineUser* user = chat.Context().users.AtRow(row);
     if (user == nullptr) {
         return;
     }
     SetInputLine(window, std::string(command) + user->name);
-    SendInputLine(window, chat);
+    SendInputLine(window, chat, awayReset);
 }
 
-void WireRowCommands(MainWindow& window, chat::ChatClient& chat) {
+void WireRowCommands(MainWindow& window, chat::ChatClient& chat,
+                     const std::function<void()>& awayReset) {
     CommandRouter& router = window.Commands();
     const int last = cmd::kRowRangeSize - 1;
     router.SetRangeHandler(
@@ -63,12 +68,14 @@ void WireRowCommands(MainWindow& window, chat::ChatClient& chat) {
             SetInputLine(window, chat.WhisperPrefixForRow(InputLine(window), row));
         });
     router.SetRangeHandler(
-        cmd::kKickRowBase, cmd::kKickRowBase + last, [&window, &chat](int event) {
-            SendServerCommand(window, chat, "**KICK ", event - cmd::kKickRowBase);
+        cmd::kKickRowBase, cmd::kKickRowBase + last, [&window, &chat, awayReset](int event) {
+            SendServerCommand(window, chat, "**KICK ", event - cmd::kKickRowBase, awayReset);
         });
-    router.SetRangeHandler(cmd::kBanRowBase, cmd::kBanRowBase + last, [&window, &chat](int event) {
-        SendServerCommand(window, chat, "**BAN ", event - cmd::kBanRowBase);
-    });
+    router.SetRangeHandler(cmd::kBanRowBase, cmd::kBanRowBase + last,
+                           [&window, &chat, awayReset](int event) {
+                               SendServerCommand(window, chat, "**BAN ",
+                                                 event - cmd::kBanRowBase, awayReset);
+                           });
     router.SetRangeHandler(cmd::kRejectRowBase, cmd::kRejectRowBase + last, [&chat](int event) {
         chat.ToggleRejectRow(event - cmd::kRejectRowBase);
     });
@@ -132,7 +139,9 @@ MenuContext MenuContextOf(const chat::ChatContext& ctx) {
 
 void WireCommands(MainWindow& window, chat::ChatClient& chat, AppCommandActions actions) {
     CommandRouter& router = window.Commands();
-    router.SetHandler(cmd::kSend, [&window, &chat](int) { SendInputLine(window, chat); });
+    router.SetHandler(cmd::kSend, [&window, &chat, awayReset = actions.awayReset](int) {
+        SendInputLine(window, chat, awayReset);
+    });
     router.SetHandler(cmd::kAnswerWhisper, [&window, &chat](int) {
         const std::string& whisperer = chat.Context().lastWhisperer;
         if (!whisperer.empty()) {
@@ -143,7 +152,7 @@ void WireCommands(MainWindow& window, chat::ChatClient& chat, AppCommandActions 
         SetInputLine(window, chat::ChatClient::GroupWhisperPrefix(InputLine(window)));
     });
     router.SetHandler(cmd::kGroupReject, [&chat](int) { chat.RejectTicked(); });
-    WireRowCommands(window, chat);
+    WireRowCommands(window, chat, actions.awayReset);
     WireTabCommands(window, chat);
     WireAppCommands(window, std::move(actions));
 

@@ -20,6 +20,7 @@ struct AppCommandActions {
     std::function<void()> openTransferDir;   // event 3
     std::function<void()> requestQuit;       // event 4
     std::function<void()> toggleAway;        // event 5
+    std::function<void()> awayReset;         // after the send command sent something
 };
 
 // What the menus need to know now, taken from the chat model.

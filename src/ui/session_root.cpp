@@ -48,6 +48,7 @@ SessionRoot::~SessionRoot() {
         services_.serverObserver->Detach();
     }
     readNotifier_.reset();
+    StopWatchingOutput();
     away_.reset();
     if (window_) {
         // The window goes first; its handlers must not reach the client while it is destroyed.
@@ -74,8 +75,6 @@ std::optional<int> SessionRoot::Run() {
     SaveSettings();
     policy_->ToggleMainWindow();
 
-    state_.NewContent = false;
-    chat_->Context().own.status = chat::OwnStatus::Present;
     uptime_ = app::Uptime(SteadySeconds());
     tick_.start();
     if (server) {
@@ -106,6 +105,7 @@ void SessionRoot::Build() {
                                                state_.Log ? &*state_.Log : nullptr,
                                                chat::DateClock{}, hooks, services_.gui);
     session_.SetEvents(chat_.get());
+    chat_->SetFrameResultHandler([this](const chat::FrameResult& result) { OnFrameResult(result); });
 
     tray_ = std::make_unique<TrayIcon>(
         images_, [this] { policy_->TrayLeftClick(); },
@@ -121,7 +121,33 @@ void SessionRoot::Build() {
     readNotifier_ = std::make_unique<QSocketNotifier>(session_.Descriptor(), QSocketNotifier::Read);
     QObject::connect(readNotifier_.get(), &QSocketNotifier::activated, readNotifier_.get(),
                      [this] { OnServerReadable(); });
+    WatchOutput();
     end_->WatchSignals();
+}
+
+// Output the socket did not take at once is written when it becomes writable; the notifier is
+// enabled only while output waits, so an idle session is not woken by it.
+void SessionRoot::WatchOutput() {
+    writeNotifier_ =
+        std::make_unique<QSocketNotifier>(session_.Descriptor(), QSocketNotifier::Write);
+    writeNotifier_->setEnabled(false);
+    QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, writeNotifier_.get(),
+                     [this] {
+                         if (!session_.OnWritable()) {
+                             writeNotifier_->setEnabled(false);
+                         }
+                         end_->Check();
+                     });
+    QSocketNotifier* notifier = writeNotifier_.get();
+    session_.SetOutputWaiting([notifier] {  // any thread: only posts
+        QMetaObject::invokeMethod(
+            notifier, [notifier] { notifier->setEnabled(true); }, Qt::QueuedConnection);
+    });
+}
+
+void SessionRoot::StopWatchingOutput() {
+    session_.SetOutputWaiting({});
+    writeNotifier_.reset();
 }
 
 void SessionRoot::WireWindow() {
@@ -130,6 +156,7 @@ void SessionRoot::WireWindow() {
     actions.openTransferDir = [this] { port_->OpenWithDesktop(state_.DataDir + "Transfer"); };
     actions.requestQuit = [this] { end_->RequestQuit(); };
     actions.toggleAway = [this] { away_->Toggle(); };
+    actions.awayReset = [this] { away_->Reset(); };
     WireCommands(*window_, *chat_, std::move(actions));
 }
 
@@ -169,23 +196,23 @@ void SessionRoot::OnServerReadable() {
             session_.SendToServer(net::Heartbeat{}.Encode());
         }
     }
-    HandleNewContent();
     end_->Check();
 }
 
-void SessionRoot::HandleNewContent() {
-    if (!state_.NewContent) {
-        return;
+// A frame was handled: new content marks its tab unread and announces itself; a session ended by
+// the server leaves the event loop.
+void SessionRoot::OnFrameResult(const chat::FrameResult& result) {
+    if (result.newContent) {
+        chat_->MarkTabUnread(result.tab);
+        ArrivedMessage message{result.tab, result.sender, {}};
+        if (const chat::TopicRecord* record = chat_->Context().topics.AtTab(result.tab)) {
+            message.tabCaption = record->title;
+        }
+        policy_->OnNewContent(message);
     }
-    state_.NewContent = false;
-    const int tab = chat_->Context().lastFrameTab;
-    chat_->MarkTabUnread(tab);
-    ArrivedMessage message;
-    message.tab = tab;
-    if (const chat::TopicRecord* record = chat_->Context().topics.AtTab(tab)) {
-        message.tabCaption = record->title;
+    if (result.sessionEnded) {
+        end_->Check();
     }
-    policy_->OnNewContent(message);
 }
 
 void SessionRoot::Tick() {
@@ -194,6 +221,7 @@ void SessionRoot::Tick() {
     port_->SetStatusField(chat::StatusField::Uptime, app::UptimeText(uptime_.Days(), seconds));
     port_->SetStatusField(chat::StatusField::Messages, app::MessagesText(state_.MessageCount));
     policy_->Tick();
+    session_.CheckStall();
     away_->Arm();
     end_->Check();
 }
@@ -202,6 +230,7 @@ int SessionRoot::Shutdown() {
     tick_.stop();
     away_->Stop();
     readNotifier_.reset();
+    StopWatchingOutput();
     return end_->Shutdown(session_, [this] {
         tray_.reset();
         window_->close();

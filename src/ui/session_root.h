@@ -74,9 +74,11 @@ class SessionRoot {
     void WireWindow();
     void WireServer();
     void SaveSettings();
+    void WatchOutput();
+    void StopWatchingOutput();
 
     void OnServerReadable();
-    void HandleNewContent();
+    void OnFrameResult(const chat::FrameResult& result);
     void Tick();
     int Shutdown();
 
@@ -93,6 +95,7 @@ class SessionRoot {
     std::unique_ptr<TrayPolicy> policy_;
     std::unique_ptr<AwayTimer> away_;
     std::unique_ptr<QSocketNotifier> readNotifier_;
+    std::unique_ptr<QSocketNotifier> writeNotifier_;
     QTimer tick_;
     app::Uptime uptime_{0};
 };

@@ -27,7 +27,8 @@ TEST_F(ChatDisplay, message_shows_head_and_whole_body_in_the_senders_colour_and_
     ASSERT_GE(runs.size(), 2U);
     EXPECT_EQ(runs[runs.size() - 2], (TextRun{"[12:34:56] bob: ", 0x00FF00, true, "Tahoma", 11}));
     EXPECT_EQ(runs.back(), (TextRun{"hello\x9Cz\n", 0x00FF00, false, "Tahoma", 11}));
-    EXPECT_TRUE(state.NewContent);
+    EXPECT_TRUE(result.newContent);
+    EXPECT_EQ(result.sender, "bob");
     EXPECT_EQ(view.scrolls, std::vector<int>{kMainView});
 
     Receive(net::PublicMessage{42, "ghost"}.Encode());  // not in the list: shown by id
@@ -47,17 +48,16 @@ TEST_F(ChatDisplay, topic_byte_picks_the_tab_and_anything_out_of_range_goes_to_m
     EXPECT_EQ(view.LastLine(kFirstTopicView), "[12:34:56] bob (private): over here");
     EXPECT_EQ(view.LastLine(kMainView), "[12:34:56] bob: to -1");
     EXPECT_TRUE(view.scrolls.empty());  // "Main" is current and did not change
-    EXPECT_EQ(ctx().lastFrameTab, 1);
+    EXPECT_EQ(result.tab, 1);
 }
 
 TEST_F(ChatDisplay, suppressed_autoscroll_stops_others_messages_but_not_the_own_one) {
     view.scrollLock = true;
     Receive(net::PublicMessage{5, "other"}.Encode());
     EXPECT_TRUE(view.scrolls.empty());
-    state.NewContent = false;
     Receive(net::PublicMessage{9, "mine"}.Encode());
     EXPECT_EQ(view.scrolls, std::vector<int>{kMainView});
-    EXPECT_FALSE(state.NewContent);  // the own message is nothing new
+    EXPECT_FALSE(result.newContent);  // the own message is nothing new
 
     view.scrollLock = false;
     state.WindowShown = false;

@@ -61,10 +61,11 @@ class ChatFixture : public ::testing::Test {
     void StartClient() {
         client = std::make_unique<chat::ChatClient>(state, view, link, nullptr, clock.Function(),
                                                     hooks, &gui);
+        client->SetFrameResultHandler([this](const chat::FrameResult& r) { result = r; });
         client->Start();
     }
 
-    chat::ChatContext& ctx() { return client->Context(); }
+    const chat::ChatContext& ctx() const { return client->Context(); }
 
     // Delivers one frame as the session would: encoded, then cut by a client-role reader.
     void Receive(std::string_view payload, std::int8_t topic = 0) {
@@ -90,7 +91,7 @@ class ChatFixture : public ::testing::Test {
         link.sent.clear();
         link.sentOnTab.clear();
         view.scrolls.clear();
-        state.NewContent = false;
+        result = {};
     }
 
     int RowOf(std::string_view name) const { return view.RowOf(name); }
@@ -102,6 +103,7 @@ class ChatFixture : public ::testing::Test {
     chat::ChatHooks hooks;
     ManualGuiQueue gui;  // work that other threads hand to the GUI thread
     std::unique_ptr<chat::ChatClient> client;
+    chat::FrameResult result;  // of the last frame received
 };
 
 }  // namespace talvoro::test

@@ -58,6 +58,7 @@ class ClientSessionTest : public ::testing::Test {
         FrameReader reader(FrameRole::Server, nullptr);
         test::WaitUntil(
             [&] {
+                session.OnWritable();  // as the GUI thread's write notifier does
                 std::uint8_t buffer[4096];
                 for (long n; (n = ::recv(peer.fd(), buffer, sizeof buffer, MSG_DONTWAIT)) > 0;) {
                     for (Frame& f : reader.Feed({buffer, static_cast<std::size_t>(n)})) {
@@ -175,6 +176,44 @@ TEST_F(ClientSessionTest, send_from_many_threads_keeps_frames_whole) {
     for (const Frame& f : frames) {
         EXPECT_EQ(f.raw.find_first_not_of(f.raw[0]), std::string::npos);
     }
+}
+
+// The server does not read: sends return at once and queue, whole frames in order; once the
+// server reads, the queue drains. Output that stays stalled past the bound is a lost connection.
+TEST_F(ClientSessionTest, stalled_output_queues_in_order_and_is_lost_past_the_bound) {
+    const int small = 4096;
+    ASSERT_EQ(::setsockopt(session.Descriptor(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
+    int waiting = 0;
+    session.SetOutputWaiting([&] { ++waiting; });
+    const auto fill = [&] {
+        int sent = 0;
+        for (; sent < 2000 && session.QueuedBytes() == 0; ++sent) {
+            EXPECT_TRUE(session.SendToServer("\x9C" + std::to_string(sent) + std::string(3000, 'x')));
+        }
+        for (int i = 0; i < 3; ++i, ++sent) {  // behind the stall
+            EXPECT_TRUE(session.SendToServer("\x9C" + std::to_string(sent) + std::string(3000, 'x')));
+        }
+        return sent;
+    };
+    const int sent = fill();
+    ASSERT_GT(session.QueuedBytes(), 0U);
+    EXPECT_GT(waiting, 0);
+    const auto frames = PeerFrames(static_cast<std::size_t>(sent));
+    ASSERT_EQ(frames.size(), static_cast<std::size_t>(sent));
+    for (int i = 0; i < sent; ++i) {
+        EXPECT_TRUE(frames[i].raw.starts_with(std::to_string(i) + "x")) << i;
+    }
+    EXPECT_EQ(session.QueuedBytes(), 0U);
+
+    fill();
+    const auto now = std::chrono::steady_clock::now();
+    EXPECT_TRUE(session.CheckStall(now + std::chrono::milliseconds(kSendStallMs / 2)));
+    EXPECT_EQ(events.failures, 0);
+    EXPECT_FALSE(session.CheckStall(now + std::chrono::milliseconds(kSendStallMs + 1000)));
+    EXPECT_EQ(events.failures, 1);
+    EXPECT_FALSE(session.SendToServer("\x9C" "late"));
+    EXPECT_FALSE(session.OnWritable());
+    EXPECT_EQ(events.failures, 1);
 }
 
 TEST(OpenSession, connects_to_the_settings_host_or_over_loopback_to_the_own_server) {

@@ -1,4 +1,4 @@
-#include "chat/session_dispatch.h"
+#include "chat/server_frames.h"
 
 #include <string>
 
@@ -26,17 +26,33 @@ void ShowLastServerMessage(ChatContext& ctx, std::string_view line) {
     ctx.port.SetStatusField(StatusField::ServerMessage, WithoutMarker(line));
 }
 
-void RouteChat(ChatContext& ctx, const net::Frame& frame) {
-    ctx.lastFrameTab = 0;
+// Chat messages go to the tab the frame names when it exists; everything else to "Main".
+// Returns the tab.
+int RouteChat(ChatContext& ctx, const net::Frame& frame) {
     ctx.text.SetEchoView(kMainView);
     const auto kind = static_cast<MessageKind>(frame.kind);
     if (kind != MessageKind::Whisper && kind != MessageKind::PublicMessage) {
-        return;
+        return 0;
     }
     if (const TopicRecord* record = ctx.topics.AtTab(frame.topic)) {
         ctx.text.SetEchoView(record->view);
-        ctx.lastFrameTab = frame.topic;
+        return frame.topic;
     }
+    return 0;
+}
+
+// New content from a chat message of user `id`, named as the display names it.
+FrameResult ChatContent(const ChatContext& ctx, bool shown, std::int32_t id) {
+    FrameResult result;
+    result.newContent = shown;
+    if (shown) {
+        result.sender = SenderName(ctx, id);
+    }
+    return result;
+}
+
+FrameResult NewContent() {
+    return FrameResult{.newContent = true};
 }
 
 // Notices get the local time appended: " (hh:ii:ss)".
@@ -55,7 +71,6 @@ void OnUserQuit(ChatContext& ctx, const net::UserQuit& quit) {
     const std::string line = Stamped(ctx, quit.line);
     ShowLastServerMessage(ctx, line);
     WriteServerLine(ctx, line, false);
-    ctx.state.NewContent = true;
 }
 
 void OnAwayStatus(ChatContext& ctx, const net::AwayStatus& status) {
@@ -82,12 +97,12 @@ void OnServerNotice(ChatContext& ctx, std::string_view notice) {
     const std::string text = Stamped(ctx, notice);
     ShowLastServerMessage(ctx, text);
     WriteServerLine(ctx, text, false);
-    ctx.state.NewContent = true;
 }
 
-void OnRefusal(ChatContext& ctx, std::string_view text) {
+// Returns whether the refusal ended the session.
+bool OnRefusal(ChatContext& ctx, std::string_view text) {
     if (ctx.state.ServerRunning) {
-        return;
+        return false;
     }
     WriteServerLine(ctx, text, false);
     ctx.port.SetMainWindowEnabled(false);
@@ -96,6 +111,7 @@ void OnRefusal(ChatContext& ctx, std::string_view text) {
     ctx.state.QuitRequested = true;
     ctx.port.Ask(Question{std::string(kRefusalTitle), ReplaceAll(text, "** ", ""),
                           MessageButtons::Ok, MessageIcon::Error});
+    return true;
 }
 
 // A Logon reaches only a server; this client answers that it is none. The client of the own
@@ -113,16 +129,16 @@ void OnLogon(ChatContext& ctx) {
 }
 
 // Text kinds always decode (missing fields read as empty or 0); only a roster can fail.
-void Dispatch(ChatContext& ctx, const net::Frame& frame) {
+FrameResult Dispatch(ChatContext& ctx, const net::Frame& frame) {
     switch (static_cast<MessageKind>(frame.kind)) {
         case MessageKind::UserRoster:
             if (const auto roster = net::DecodeFrame<net::UserRoster>(frame)) {
-                ApplyUserRoster(ctx, *roster);
+                return FrameResult{.newContent = ApplyUserRoster(ctx, *roster)};
             }
             break;
         case MessageKind::UserQuit:
             OnUserQuit(ctx, *net::DecodeFrame<net::UserQuit>(frame));
-            break;
+            return NewContent();
         case MessageKind::AwayStatus:
             OnAwayStatus(ctx, *net::DecodeFrame<net::AwayStatus>(frame));
             break;
@@ -135,17 +151,19 @@ void Dispatch(ChatContext& ctx, const net::Frame& frame) {
             break;
         case MessageKind::PublicMessage: {
             const net::PublicMessage message = *net::DecodeFrame<net::PublicMessage>(frame);
-            DisplayIncomingChat(ctx, message.sender, message.text, MessageKind::PublicMessage);
-            break;
+            const bool shown = DisplayIncomingChat(ctx, message.sender, message.text,
+                                                   MessageKind::PublicMessage);
+            return ChatContent(ctx, shown, message.sender);
         }
         case MessageKind::Whisper: {
             const net::Whisper whisper = *net::DecodeFrame<net::Whisper>(frame);
-            DisplayIncomingChat(ctx, whisper.sender, whisper.text, MessageKind::Whisper);
-            break;
+            const bool shown =
+                DisplayIncomingChat(ctx, whisper.sender, whisper.text, MessageKind::Whisper);
+            return ChatContent(ctx, shown, whisper.sender);
         }
         case MessageKind::ServerNotice:
             OnServerNotice(ctx, net::DecodeFrame<net::ServerNotice>(frame)->text);
-            break;
+            return NewContent();
         case MessageKind::Heartbeat:
             if (const auto beat = net::DecodeFrame<net::Heartbeat>(frame); beat->IsNotice()) {
                 WriteServerLine(ctx, Stamped(ctx, beat->text), false);
@@ -154,41 +172,45 @@ void Dispatch(ChatContext& ctx, const net::Frame& frame) {
         case MessageKind::TopicOpen: {
             const net::TopicOpen topic = *net::DecodeFrame<net::TopicOpen>(frame);
             TopicOpened(ctx, topic.owner, topic.title, topic.sticky, topic.spawnTime.value_or(0));
-            ctx.state.NewContent = true;
-            break;
+            return NewContent();
         }
         case MessageKind::TopicClose: {
             const net::TopicClose topic = *net::DecodeFrame<net::TopicClose>(frame);
             TopicClosed(ctx, topic.user, topic.position);
-            ctx.state.NewContent = true;
-            break;
+            return NewContent();
         }
         case MessageKind::Refusal:
-            OnRefusal(ctx, net::DecodeFrame<net::Refusal>(frame)->text);
-            break;
+            return FrameResult{.sessionEnded =
+                                   OnRefusal(ctx, net::DecodeFrame<net::Refusal>(frame)->text)};
         case MessageKind::NewVersion:
             InstallNewVersion(ctx, net::DecodeFrame<net::NewVersion>(frame)->versionText);
-            break;
+            return FrameResult{.sessionEnded = true};
         case MessageKind::Logon:
             OnLogon(ctx);
             break;
         default:
             break;
     }
+    return {};
 }
 
 }  // namespace
 
-void DispatchFrame(ChatContext& ctx, const net::Frame& frame) {
+FrameResult HandleFrame(ChatContext& ctx, const net::Frame& frame) {
+    FrameResult result;
     // A read that ended in an out-of-bounds length counts as one frame and does nothing else.
     if (!frame.lengthError) {
-        RouteChat(ctx, frame);
-        Dispatch(ctx, frame);
+        const int tab = RouteChat(ctx, frame);
+        result = Dispatch(ctx, frame);
+        if (result.newContent) {
+            result.tab = tab;
+        }
     }
     ++ctx.state.MessageCount;
+    return result;
 }
 
-void ApplyUserRoster(ChatContext& ctx, const net::UserRoster& received) {
+bool ApplyUserRoster(ChatContext& ctx, const net::UserRoster& received) {
     const net::UserRoster roster = WithoutUnnamedRecords(received);
     for (const net::UserRecord& r : roster.users) {
         ctx.users.Put(OnlineUser{r.id, r.logonTime, r.name, r.color, r.address, r.version});
@@ -202,12 +224,13 @@ void ApplyUserRoster(ChatContext& ctx, const net::UserRoster& received) {
     ctx.state.ServerVersion = roster.serverVersion;
     if (roster.users.empty()) {
         RebuildUserList(ctx);
-        return;
+        return false;
     }
     const net::UserRecord& first = roster.users.front();
     const net::UserRecord& last = roster.users.back();
     std::string line;
-    if (roster.users.size() > 1 || last.name == ctx.own.name) {
+    const bool welcome = roster.users.size() > 1 || last.name == ctx.own.name;
+    if (welcome) {
         ctx.own.id = last.id;
         ctx.serverName = first.name;
         WriteServerLine(ctx,
@@ -222,7 +245,6 @@ void ApplyUserRoster(ChatContext& ctx, const net::UserRoster& received) {
         }
         ctx.users.Select(0);
     } else {
-        ctx.state.NewContent = true;
         line = "** " + last.name + " has joined, client version " +
                app::FormatVersion(last.version) + " (" + ctx.TimeText() + ")";
     }
@@ -230,6 +252,7 @@ void ApplyUserRoster(ChatContext& ctx, const net::UserRoster& received) {
     ShowLastServerMessage(ctx, line);
     ShowUserCount(ctx);
     RebuildUserList(ctx);
+    return !welcome;
 }
 
 void InstallNewVersion(ChatContext& ctx, std::string_view versionText) {

@@ -7,6 +7,7 @@
 // could break the model (a roster that does not decode is dropped; ids that are not there are
 // ignored).
 
+#include <string>
 #include <string_view>
 
 #include "chat/chat_context.h"
@@ -15,12 +16,21 @@
 
 namespace talvoro::chat {
 
-// Routes, dispatches and counts one frame.
-void DispatchFrame(ChatContext& ctx, const net::Frame& frame);
+// What one frame changed that the session's owner acts on.
+struct FrameResult {
+    bool newContent = false;    // the frame brought text the user has not seen
+    int tab = 0;                // where: the tab of a chat message routed to a tab, else 0
+    std::string sender;         // who wrote it (Windows-1252); empty for server lines
+    bool sessionEnded = false;  // a refusal or a pushed version ended the session
+};
+
+// Routes, handles and counts one frame.
+FrameResult HandleFrame(ChatContext& ctx, const net::Frame& frame);
 // A roster from the server: the welcome of this client (more than one record, or the own name
 // last) or another user joining. Records without a name (connections that have not logged on)
-// are left out; a record whose id is listed already replaces that user's record.
-void ApplyUserRoster(ChatContext& ctx, const net::UserRoster& roster);
+// are left out; a record whose id is listed already replaces that user's record. Returns whether
+// another user joined (new content).
+bool ApplyUserRoster(ChatContext& ctx, const net::UserRoster& roster);
 // The server pushed a newer version: restart question, then the program ends.
 void InstallNewVersion(ChatContext& ctx, std::string_view versionText);
 // The server connection no longer takes data: reconnect question (Yes starts the program again

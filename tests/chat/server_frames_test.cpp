@@ -1,4 +1,4 @@
-#include "chat/session_dispatch.h"
+#include "chat/server_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +13,30 @@ namespace {
 using K = net::MessageKind;
 using test::User;
 
-class SessionDispatch : public test::ChatFixture {
+class ServerFrames : public test::ChatFixture {
   protected:
     void SetUp() override {
         state.settings.IsPrivateVisible = 1;  // "Main", the topics, then "Private Group"
+        hooks.executableArguments = {"/service", "/home/ann/chat"};
+        // Hooks that a test sets after the start.
+        hooks.writeRestartHelper = [this](const std::string& path) {
+            if (late.writeRestartHelper) {
+                late.writeRestartHelper(path);
+            }
+        };
+        hooks.restoreTopics = [this] {
+            if (late.restoreTopics) {
+                late.restoreTopics();
+            }
+        };
+        hooks.archiveView = [this](int view) {
+            if (late.archiveView) {
+                late.archiveView(view);
+            }
+        };
         StartClient();
     }
+    ChatHooks late;
     const UserModel& users() { return ctx().users; }
     // Which id sets hold bob (5) and cid (6): Away, No file receive, rejects Me, Rejected by me.
     std::string Marks() {
@@ -38,7 +56,7 @@ class SessionDispatch : public test::ChatFixture {
     void CloseTopic(int position) { Receive(net::TopicClose{9, position}.Encode()); }
 };
 
-TEST_F(SessionDispatch, welcome_roster_learns_own_id_and_server_name_and_fills_the_list) {
+TEST_F(ServerFrames, welcome_roster_learns_own_id_and_server_name_and_fills_the_list) {
     net::UserRecord cid = User(6, "cid", 1550);
     cid.away = cid.fileReceiveDisabled = true;
     ReceiveRoster({User(1, "srv"), cid, User(9, "alice")}, 1550);
@@ -55,12 +73,12 @@ TEST_F(SessionDispatch, welcome_roster_learns_own_id_and_server_name_and_fills_t
     EXPECT_EQ(view.Row("alice").icon, RowIcon::Self);
     EXPECT_EQ(view.Row("cid").icon, RowIcon::Away);
     EXPECT_TRUE(users().NoFileReceiveList.Contains(6));
-    EXPECT_FALSE(state.NewContent);
+    EXPECT_FALSE(result.newContent);
 }
 
-TEST_F(SessionDispatch, each_kind_has_its_effect_and_every_frame_counts) {
+TEST_F(ServerFrames, each_kind_has_its_effect_and_every_frame_counts) {
     std::string helper;
-    ctx().hooks.writeRestartHelper = [&](const std::string& path) { helper = path; };
+    late.writeRestartHelper = [&](const std::string& path) { helper = path; };
     state.settings.AwayText = "brb";
     Welcome({User(5, "bob"), User(6, "cid")});
     client->ToggleRejectRow(RowOf("bob"));
@@ -133,26 +151,26 @@ TEST_F(SessionDispatch, each_kind_has_its_effect_and_every_frame_counts) {
                     view.programs ==
                         std::vector<test::StartedProgram>{
                             {helper, {"/opt/talvoro/talvoro", "/data/"}, "/data/"}} &&
-                    state.QuitRequested;
+                    state.QuitRequested && result.sessionEnded;
          }},
         {net::Refusal{"** Sorry, user limit reached!"}.Encode(), "** Sorry, user limit reached!",
          false, "bob: cid:",
          [&] {
              return !view.windowEnabled &&
-                    view.questions.back().text == "Sorry, user limit reached!";
+                    view.questions.back().text == "Sorry, user limit reached!" &&
+                    result.sessionEnded;
          }},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE("case " + std::to_string(i));
         const Case& c = cases[i];
-        state.NewContent = false;
         const std::string before = view.Text(kMainView);
         const auto count = state.MessageCount;
         Receive(c.payload);
         EXPECT_EQ(state.MessageCount, count + 1);
         EXPECT_EQ(c.line.empty() ? before : c.line,
                   c.line.empty() ? view.Text(kMainView) : view.LastLine(kMainView));
-        EXPECT_EQ(state.NewContent, c.newContent);
+        EXPECT_EQ(result.newContent, c.newContent);
         EXPECT_EQ(Marks(), c.marks);
         EXPECT_EQ(view.rows, users().Rows(ctx().own, false));  // the list was rebuilt
         EXPECT_EQ(view.status[2], "Clients: " + std::to_string(users().RowCount()));
@@ -160,7 +178,7 @@ TEST_F(SessionDispatch, each_kind_has_its_effect_and_every_frame_counts) {
     }
 }
 
-TEST_F(SessionDispatch, a_read_cut_by_a_bad_length_counts_once_and_leaves_the_echo_tab) {
+TEST_F(ServerFrames, a_read_cut_by_a_bad_length_counts_once_and_leaves_the_echo_tab) {
     Welcome();
     OpenTopic("T");
     Receive(net::PublicMessage{9, "on T"}.Encode(), 1);
@@ -173,9 +191,9 @@ TEST_F(SessionDispatch, a_read_cut_by_a_bad_length_counts_once_and_leaves_the_ec
     EXPECT_EQ(ctx().text.EchoView(), kFirstTopicView);
 }
 
-TEST_F(SessionDispatch, the_server_process_restores_topics_and_ignores_refusals_and_logons) {
+TEST_F(ServerFrames, the_server_process_restores_topics_and_ignores_refusals_and_logons) {
     int restores = 0;
-    ctx().hooks.restoreTopics = [&] { ++restores; };
+    late.restoreTopics = [&] { ++restores; };
     Welcome();
     EXPECT_EQ(restores, 0);
     state.ServerRunning = true;
@@ -189,7 +207,7 @@ TEST_F(SessionDispatch, the_server_process_restores_topics_and_ignores_refusals_
     EXPECT_TRUE(view.windowEnabled);
 }
 
-TEST_F(SessionDispatch, when_a_user_leaves_selection_and_ticks_follow_the_rows_rule) {
+TEST_F(ServerFrames, when_a_user_leaves_selection_and_ticks_follow_the_rows_rule) {
     Welcome({User(5, "bob"), User(6, "cid")});
     ReceiveRoster({User(7, "dan")});
     client->SetRowTicked(RowOf("cid"), true);
@@ -206,8 +224,7 @@ TEST_F(SessionDispatch, when_a_user_leaves_selection_and_ticks_follow_the_rows_r
     EXPECT_FALSE(view.actions.reject);  // the own row
 }
 
-TEST_F(SessionDispatch, failed_send_on_another_thread_asks_once_on_the_gui_thread_and_restarts) {
-    ctx().hooks.executableArguments = {"/service", "/home/ann/chat"};
+TEST_F(ServerFrames, failed_send_on_another_thread_asks_once_on_the_gui_thread_and_restarts) {
     Welcome();
     view.answers.push_back(MessageAnswer::Yes);
     std::thread([&] { client->OnSendFailed(); }).join();
@@ -225,10 +242,9 @@ TEST_F(SessionDispatch, failed_send_on_another_thread_asks_once_on_the_gui_threa
     EXPECT_EQ(view.questions.size(), 1U);
 }
 
-TEST_F(SessionDispatch,
-       closing_a_topic_selects_its_left_neighbour_and_archives_its_view_for_reuse) {
+TEST_F(ServerFrames, closing_a_topic_selects_its_left_neighbour_and_archives_its_view_for_reuse) {
     std::vector<int> archived;
-    ctx().hooks.archiveView = [&](int v) { archived.push_back(v); };
+    late.archiveView = [&](int v) { archived.push_back(v); };
     Welcome();
     OpenTopic("One");
     OpenTopic("Two");
@@ -249,7 +265,7 @@ TEST_F(SessionDispatch,
     EXPECT_TRUE(view.Text(kFirstTopicView + 1).empty());
 }
 
-TEST_F(SessionDispatch, a_new_topic_moves_the_private_tab_with_its_selection_and_unread_mark) {
+TEST_F(ServerFrames, a_new_topic_moves_the_private_tab_with_its_selection_and_unread_mark) {
     Welcome();
     client->MarkTabUnread(1);
     client->SelectTab(1);
