@@ -151,8 +151,8 @@ FrameResult Dispatch(ChatContext& ctx, const net::Frame& frame) {
             break;
         case MessageKind::PublicMessage: {
             const net::PublicMessage message = *net::DecodeFrame<net::PublicMessage>(frame);
-            const bool shown = DisplayIncomingChat(ctx, message.sender, message.text,
-                                                   MessageKind::PublicMessage);
+            const bool shown =
+                DisplayIncomingChat(ctx, message.sender, message.text, MessageKind::PublicMessage);
             return ChatContent(ctx, shown, message.sender);
         }
         case MessageKind::Whisper: {

@@ -71,11 +71,10 @@ void WireRowCommands(MainWindow& window, chat::ChatClient& chat,
         cmd::kKickRowBase, cmd::kKickRowBase + last, [&window, &chat, awayReset](int event) {
             SendServerCommand(window, chat, "**KICK ", event - cmd::kKickRowBase, awayReset);
         });
-    router.SetRangeHandler(cmd::kBanRowBase, cmd::kBanRowBase + last,
-                           [&window, &chat, awayReset](int event) {
-                               SendServerCommand(window, chat, "**BAN ",
-                                                 event - cmd::kBanRowBase, awayReset);
-                           });
+    router.SetRangeHandler(
+        cmd::kBanRowBase, cmd::kBanRowBase + last, [&window, &chat, awayReset](int event) {
+            SendServerCommand(window, chat, "**BAN ", event - cmd::kBanRowBase, awayReset);
+        });
     router.SetRangeHandler(cmd::kRejectRowBase, cmd::kRejectRowBase + last, [&chat](int event) {
         chat.ToggleRejectRow(event - cmd::kRejectRowBase);
     });

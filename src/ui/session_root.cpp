@@ -105,7 +105,8 @@ void SessionRoot::Build() {
                                                state_.Log ? &*state_.Log : nullptr,
                                                chat::DateClock{}, hooks, services_.gui);
     session_.SetEvents(chat_.get());
-    chat_->SetFrameResultHandler([this](const chat::FrameResult& result) { OnFrameResult(result); });
+    chat_->SetFrameResultHandler(
+        [this](const chat::FrameResult& result) { OnFrameResult(result); });
 
     tray_ = std::make_unique<TrayIcon>(
         images_, [this] { policy_->TrayLeftClick(); },

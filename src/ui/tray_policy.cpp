@@ -142,7 +142,7 @@ void TrayPolicy::Tick() {
 
 void TrayPolicy::NotifyBlinking() {
     std::string text =
-        waiting_.sender.empty() ? "New message" : "New message from " + waiting_.sender;
+        waiting_.sender.empty() ? "New server message" : "New message from " + waiting_.sender;
     if (!waiting_.tabCaption.empty()) {
         text += " in \"" + waiting_.tabCaption + "\"";
     }

@@ -188,10 +188,12 @@ TEST_F(ClientSessionTest, stalled_output_queues_in_order_and_is_lost_past_the_bo
     const auto fill = [&] {
         int sent = 0;
         for (; sent < 2000 && session.QueuedBytes() == 0; ++sent) {
-            EXPECT_TRUE(session.SendToServer("\x9C" + std::to_string(sent) + std::string(3000, 'x')));
+            EXPECT_TRUE(
+                session.SendToServer("\x9C" + std::to_string(sent) + std::string(3000, 'x')));
         }
         for (int i = 0; i < 3; ++i, ++sent) {  // behind the stall
-            EXPECT_TRUE(session.SendToServer("\x9C" + std::to_string(sent) + std::string(3000, 'x')));
+            EXPECT_TRUE(
+                session.SendToServer("\x9C" + std::to_string(sent) + std::string(3000, 'x')));
         }
         return sent;
     };
@@ -211,7 +213,9 @@ TEST_F(ClientSessionTest, stalled_output_queues_in_order_and_is_lost_past_the_bo
     EXPECT_EQ(events.failures, 0);
     EXPECT_FALSE(session.CheckStall(now + std::chrono::milliseconds(kSendStallMs + 1000)));
     EXPECT_EQ(events.failures, 1);
-    EXPECT_FALSE(session.SendToServer("\x9C" "late"));
+    EXPECT_FALSE(
+        session.SendToServer("\x9C"
+                             "late"));
     EXPECT_FALSE(session.OnWritable());
     EXPECT_EQ(events.failures, 1);
 }
