@@ -20,7 +20,7 @@ namespace talvoro::ui {
 namespace {
 
 constexpr int kAnimationDelayMs = 10;
-constexpr char kMail[] = "talvoro@oskvale.example";
+constexpr char kMail[] = "info@oskvale.example";
 constexpr char kWeb[] = "https://oskvale.example/talvoro";
 
 QLabel* Picture(QWidget& parent, const ImageStore& images, int picture, int x) {

@@ -12,6 +12,12 @@ class QWidget;
 
 namespace talvoro::ui {
 
+// The controls of the fixed-layout dialogs are placed for a small 8-point font. Where the
+// platform's font is wider, this scales every direct child's geometry and the dialog's fixed size
+// by the factor at which each check box, option button and one-line label fits its text (never
+// below 1, at most 2), so the layout keeps its proportions. Returns the factor.
+double FitLayoutToFont(QDialog& dialog);
+
 // Disables `main`, centres `dialog` (which must have no parent) on it and shows it. When the
 // dialog finishes it is deleted, `main` is enabled again and becomes the active window.
 void ShowOverDisabledMain(QWidget& main, QDialog& dialog);

@@ -50,8 +50,13 @@ FindDialog::FindDialog(FindMemory& memory, std::function<QTextEdit*()> view, QWi
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(355, 90);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
 
-    (new QLabel(QStringLiteral("Find:"), this))->setGeometry(5, 10, 35, 24);
+    auto* label = new QLabel(QStringLiteral("Find:"), this);
+    label->setGeometry(5, 10, 35, 24);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     text_ = new QLineEdit(memory.text, this);
     text_->setGeometry(40, 7, 205, 20);
     AddBalloonTip(*text_, QStringLiteral("Input your search string here."),
@@ -85,6 +90,7 @@ FindDialog::FindDialog(FindMemory& memory, std::function<QTextEdit*()> view, QWi
                                 QStringLiteral("Close this window and give up searching."));
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, [this] { CloseRemembering(); });
+    FitLayoutToFont(*this);
 
     onNotFound_ = [this] { ShowNotFound(); };
     text_->setFocus();

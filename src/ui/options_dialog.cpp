@@ -112,11 +112,15 @@ OptionsDialog::OptionsDialog(const app::Settings& settings, bool serverRunning, 
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(365, 322);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     const Form form = app::OptionsFormOf(settings);
     BuildFrames();
     BuildChecks(form);
     BuildFields(form);
     BuildButtons();
+    FitLayoutToFont(*this);
 
     // Initial enabling.
     EnableFileChecks();

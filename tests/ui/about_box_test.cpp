@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
+#include <memory>
 
 #include "app/identifiers.h"
 #include "app/process_state.h"
@@ -40,6 +41,26 @@ TEST(AboutBox, animates_from_its_worker_while_the_window_waits_and_escape_closes
     EXPECT_TRUE(window.isEnabled());
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return !window.Workers().Busy(app::slot::kAboutBox); }, 5000));
+}
+
+TEST(AboutBox, goes_with_the_main_window_and_its_worker_is_stopped) {
+    test::QtApp();
+    ImageStore images;
+    RegisterEmbeddedImages(images);
+    app::ProcessState state;
+    auto window = std::make_unique<MainWindow>(state, images, MainWindowSetup{});
+    window->Dispatch(app::cmd::kAbout);
+    window->Dispatch(app::cmd::kAbout);  // its worker still runs: no second box
+    const auto aboutBoxes = [] {
+        int count = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            count += qobject_cast<AboutBox*>(widget) != nullptr ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_EQ(aboutBoxes(), 1);
+    window.reset();  // joins the worker, then takes the box along
+    EXPECT_EQ(aboutBoxes(), 0);
 }
 
 }  // namespace
