@@ -41,7 +41,6 @@ TEST(EmoticonBar, insertion_adds_blanks_where_needed_and_puts_the_caret_behind_t
         {"hi", 2, cmd::kFirstEmoticon, "hi :-)", 6},
         {"ab", 1, 179, "a B-) b", 6},     // the caret in front of the b
         {"a  b", 2, 194, "a :\") b", 5},  // blanks on both sides already
-        {"x", 0, 188, ":-| x", 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.result.toStdString());
@@ -63,7 +62,6 @@ TEST(EmoticonBar, bar_buttons_and_ctrl_e_insert_into_the_main_windows_message_fi
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar->actions().size(), 24);
     EXPECT_EQ(bar->ButtonAction(cmd::kLastEmoticon)->toolTip(), QStringLiteral("Blush\n:\")"));
-    EXPECT_FALSE(bar->ButtonAction(cmd::kFirstEmoticon)->icon().isNull());
     EXPECT_EQ(window.EmoticonHolder().size(), bar->sizeHint());
 
     window.Dispatch(cmd::kLastEmoticonAgain);  // before any click: Happy

@@ -60,13 +60,18 @@ TEST_F(FindDialogTest, whole_words_and_case_and_upward_search) {
     EXPECT_EQ(Find("cat"), std::make_pair(16, 19));
 }
 
-TEST_F(FindDialogTest, a_new_string_restarts_at_the_top_so_upward_finds_nothing) {
+TEST_F(FindDialogTest,
+       a_new_string_restarts_at_the_top_so_upward_finds_nothing_and_selection_is_used) {
     EXPECT_EQ(Find("mat"), std::make_pair(26, 29));
     dialog->UpButton().setChecked(true);
     EXPECT_EQ(Find("sat"), std::make_pair(0, 0));
     EXPECT_EQ(notFound, 1);
     dialog->DownButton().setChecked(true);
     EXPECT_EQ(Find("sat"), std::make_pair(4, 7));
+    Find("sat on");  // Use Selection copies the found text back
+    dialog->TextField().clear();
+    dialog->UseSelection();
+    EXPECT_EQ(dialog->TextField().text(), QStringLiteral("sat on"));
 }
 
 TEST_F(FindDialogTest, escape_remembers_the_boxes_the_close_box_only_the_searched_string) {
@@ -89,15 +94,6 @@ TEST_F(FindDialogTest, escape_remembers_the_boxes_the_close_box_only_the_searche
     Open();
     EXPECT_TRUE(dialog->MatchCaseBox().isChecked());
     EXPECT_TRUE(dialog->DownButton().isChecked());
-}
-
-TEST_F(FindDialogTest, use_selection_copies_the_views_selected_text) {
-    QTextCursor cursor = view.textCursor();
-    cursor.setPosition(4);
-    cursor.setPosition(10, QTextCursor::KeepAnchor);
-    view.setTextCursor(cursor);
-    dialog->UseSelection();
-    EXPECT_EQ(dialog->TextField().text(), QStringLiteral("sat on"));
 }
 
 }  // namespace
