@@ -1,6 +1,6 @@
 #pragma once
-// The short worker threads of the window side, one per numbered slot (4 About box, 8 user
-// details, ...). A slot holds at most one thread; a finished thread is joined when its slot is
+// The short worker threads of the window side, one per numbered slot (app::slot in
+// identifiers.h). A slot holds at most one thread; a finished thread is joined when its slot is
 // used again or when the slots are destroyed, which stops and joins every thread still running.
 //
 // Thread: Start, Busy, RequestStop and the destructor on the owner's thread (the GUI thread);
@@ -15,11 +15,6 @@
 #include <thread>
 
 namespace talvoro::app {
-
-namespace slot {
-constexpr std::size_t kAboutBox = 4;
-constexpr std::size_t kUserDetails = 8;
-}  // namespace slot
 
 class ThreadSlots {
   public:

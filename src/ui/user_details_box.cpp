@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QMetaObject>
 
+#include "app/identifiers.h"
 #include "chat/user_details.h"
 #include "ui/text_edge.h"
 
