@@ -3,7 +3,7 @@
 #include "app/identifiers.h"
 #include "chat/user_list.h"
 #include "chat/user_model.h"
-#include "net/frame.h"
+#include "net/messages_status.h"
 #include "ui/message_field.h"
 #include "ui/options_dialog.h"
 #include "ui/text_edge.h"
@@ -118,8 +118,7 @@ OptionsActions OptionsActionsOf(MainWindow& window, chat::ChatClient& chat,
     };
     options.startFileServer = actions.startFileServer;
     options.sendFileReceiveStatus = [&chat](bool refused) {
-        chat.Context().link.SendToServer(
-            net::BuildPayload(net::MessageKind::FileReceiveStatus, {refused ? "1" : "0"}));
+        chat.Context().link.SendToServer(net::FileReceiveStatusToServer{refused}.Encode());
     };
     options.stopKeepAlive = actions.stopKeepAlive;
     options.restartAwayTimer = actions.restartAwayTimer;

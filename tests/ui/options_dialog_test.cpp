@@ -17,7 +17,7 @@
 #include "app/identifiers.h"
 #include "chat/chat_client.h"
 #include "chat/user_list.h"
-#include "net/frame.h"
+#include "net/messages_status.h"
 #include "support/qt_app.h"
 #include "ui/command_wiring.h"
 #include "ui/images.h"
@@ -55,12 +55,13 @@ class OptionsWiringTest : public ::testing::Test {
         const auto record = [this](const char* name) {
             return [this, name] { calls.push_back(name); };
         };
-        WireCommands(*window, *chat,
-                     {.saveSettings = record("save"),
-                      .stopKeepAlive = record("stopKeepAlive"),
-                      .restartAwayTimer = record("restartAwayTimer"),
-                      .startFileServer = record("startFileServer")});
-        chat->Context().users.Append({1500, 1110899106, "ann", 0x0000FF, "10.0.0.2", 1550});
+        AppCommandActions actions;
+        actions.saveSettings = record("save");
+        actions.stopKeepAlive = record("stopKeepAlive");
+        actions.restartAwayTimer = record("restartAwayTimer");
+        actions.startFileServer = record("startFileServer");
+        WireCommands(*window, *chat, actions);
+        chat->Context().users.Put({1500, 1110899106, "ann", 0x0000FF, "10.0.0.2", 1550});
         chat::RebuildUserList(chat->Context());
     }
     ~OptionsWiringTest() override { QApplication::closeAllWindows(); }
@@ -133,8 +134,7 @@ TEST_F(OptionsWiringTest, save_applies_recolours_the_list_tells_the_server_and_w
     EXPECT_EQ(state.settings.ListUserColors, 0);
     EXPECT_EQ(state.settings.AwayTime, 1);
     EXPECT_NE(RowColour(), coloured);
-    EXPECT_EQ(link.sent, std::vector<std::string>{
-                             net::BuildPayload(net::MessageKind::FileReceiveStatus, {"1"})});
+    EXPECT_EQ(link.sent, std::vector<std::string>{net::FileReceiveStatusToServer{true}.Encode()});
     EXPECT_EQ(calls, (std::vector<std::string>{"stopKeepAlive", "awayReset", "save"}));
 
     calls.clear();
