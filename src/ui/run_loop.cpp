@@ -12,6 +12,7 @@
 #include "app/identifiers.h"
 #include "app/preferences.h"
 #include "app/startup.h"
+#include "chat/topic_archive.h"
 #include "net/message_kind.h"
 #include "ui/command_wiring.h"
 #include "ui/main_window.h"
@@ -372,6 +373,7 @@ void RunLoop::CheckQuit() {
 
 // The window steps of the orderly end; the session closes without telling the server.
 int RunLoop::Shutdown() {
+    chat::SaveTopicsAtShutdown(chat_->Context());  // archives and "Topics.ini" ("AutoSaveSession")
     tick_.stop();
     away_.stop();
     readNotifier_.reset();
