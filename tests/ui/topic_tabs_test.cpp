@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -179,6 +181,14 @@ TEST_F(TopicTabs, alt_0_brings_back_the_hidden_private_tab_and_selects_it) {
     EXPECT_EQ(window->Tabs().Bar().currentIndex(), 1);
     EXPECT_EQ(window->Tabs().CurrentViewNumber(), chat::kPrivateView);
     EXPECT_EQ(state.settings.IsPrivateVisible, 1);
+}
+
+TEST_F(TopicTabs, copy_puts_the_selection_on_the_clipboard_with_cr_lf_line_ends) {
+    client->ClearCurrentView();
+    client->WriteServerLine("one\ntwo\nthree", false);
+    window->Dispatch(app::cmd::kSelectAll);
+    window->Dispatch(app::cmd::kCopy);
+    EXPECT_EQ(FromQt(QGuiApplication::clipboard()->text()), "one\r\ntwo\r\nthree\r\n");
 }
 
 }  // namespace
