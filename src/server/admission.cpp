@@ -8,6 +8,7 @@
 #include "net/text_fields.h"
 #include "net/user_roster.h"
 #include "server/moderation.h"
+#include "server/topic_rules.h"
 
 namespace talvoro::server {
 
@@ -146,6 +147,7 @@ void HandleLogon(ServerState& state, ConnectionId id, std::string_view text) {
     }
     SendUserRoster(state, *record, fileFlag);
     if (!state.IsOperator(id)) {
+        AnnounceTopics(state, id);
         state.outbox.Add(action::SendStickyTopics{id, fileFlag});
     }
 }

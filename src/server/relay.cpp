@@ -3,6 +3,7 @@
 #include "net/message_kind.h"
 #include "net/text_fields.h"
 #include "server/moderation.h"
+#include "server/topic_rules.h"
 
 namespace talvoro::server {
 
@@ -82,8 +83,10 @@ std::string RelayFrame(ServerState& state, ConnectionId id, std::uint8_t kind,
             state.Broadcast(Stamped(id, text));
             return {};
         case MessageKind::TopicOpen:
+            RelayTopicOpen(state, id, text);
+            return {};
         case MessageKind::TopicClose:
-            state.Broadcast(Stamped(id, text));
+            RelayTopicClose(state, id, text);
             return {};
         case MessageKind::AwayStatus:
             state.awaySet.erase(id);

@@ -1,0 +1,25 @@
+#pragma once
+// The server's rules for topics: it relays spawn and close requests to everybody and keeps its
+// own list of the open topics from them, so that a client joining later is told every open topic,
+// in tab order, with its owner (0 once the owner has left), title, sticky flag and spawn time.
+//
+// A request that no client would act on is dropped instead of relayed: a fourth topic, a close
+// for a position that names no topic, and a close by someone other than the server's operator,
+// the topic's owner, or anybody for a topic whose owner has left (logged).
+//
+// Thread: the thread that runs the server rules, like ServerState.
+
+#include <string_view>
+
+#include "server/server_state.h"
+
+namespace talvoro::server {
+
+// `text` is the payload as received, starting with its kind byte.
+void RelayTopicOpen(ServerState& state, ConnectionId id, std::string_view text);
+void RelayTopicClose(ServerState& state, ConnectionId id, std::string_view text);
+
+// Sends the newly admitted client `id` one TopicOpen per open topic.
+void AnnounceTopics(ServerState& state, ConnectionId id);
+
+}  // namespace talvoro::server

@@ -1,0 +1,98 @@
+// The topics a client joining later is told, over loopback with the real server thread.
+
+#include <gtest/gtest.h>
+
+#include "app/date_time.h"
+#include "net/text_fields.h"
+#include "server_fixture.h"
+
+namespace talvoro::server {
+namespace {
+
+using net::MessageKind;
+
+class TopicAnnounce : public ServerLoopback {
+  protected:
+    static std::string Open(std::string_view title, std::string_view sticky) {
+        return K(MessageKind::TopicOpen) + std::string(title) + K(MessageKind::TopicOpen) +
+               std::string(sticky);
+    }
+    static std::string Close(int position) {
+        return K(MessageKind::TopicClose) + std::to_string(position);
+    }
+    // The TopicOpen and TopicClose frames `client` reads up to the public message "sync", as
+    // "o:" or "c:" + text with the separator shown as "|".
+    static std::vector<std::string> TopicFramesUntilSync(test::RawClient& client) {
+        std::vector<std::string> seen;
+        while (const auto frame = client.Receive()) {
+            std::string text = frame->text;
+            for (char& c : text) {
+                c = c == K(MessageKind::TopicOpen)[0] || c == K(MessageKind::TopicClose)[0] ? '|'
+                                                                                            : c;
+            }
+            if (frame->kind == static_cast<std::uint8_t>(MessageKind::TopicOpen)) {
+                seen.push_back("o:" + text);
+            } else if (frame->kind == static_cast<std::uint8_t>(MessageKind::TopicClose)) {
+                seen.push_back("c:" + text);
+            } else if (frame->kind == static_cast<std::uint8_t>(kPublic) &&
+                       text.ends_with("sync")) {
+                return seen;
+            }
+        }
+        seen.push_back("(no sync)");
+        return seen;
+    }
+    void Sync(test::RawClient& from) { ASSERT_TRUE(from.Send(K(kPublic) + "sync")); }
+};
+
+TEST_F(TopicAnnounce, a_late_joiner_is_told_the_open_topics_in_tab_order_with_owner_and_time) {
+    const std::int32_t before = app::NowDateValue();
+    Client op = JoinOperator();
+    Client bob = Join("bob");
+    const std::string o = std::to_string(ids["op"]);
+    const std::string b = std::to_string(ids["bob"]);
+    struct Step {
+        test::RawClient& from;
+        std::string payload;
+        std::vector<std::string> relayed;  // what the operator's client reads
+    };
+    const std::vector<Step> steps = {
+        {*bob, Open("Alpha", "1"), {"o:" + b + "|Alpha|1"}},
+        {*op, Open("Beta", "0"), {"o:" + o + "|Beta|0"}},
+        {*bob, Open("Gamma", "0"), {"o:" + b + "|Gamma|0"}},
+        {*op, Open("Four", "0"), {}},  // a fourth topic: no client would open it
+        {*bob, Close(2), {}},          // Beta is the operator's: bob may not close it
+        {*bob, Close(7), {}},          // no such topic
+        {*op, Close(2), {"c:" + o + "|2"}},
+        {*bob, Open("Delta", "1"), {"o:" + b + "|Delta|1"}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.payload);
+        ASSERT_TRUE(step.from.Send(step.payload));
+        Sync(step.from);  // same connection: relayed after the request
+        EXPECT_EQ(TopicFramesUntilSync(*op), step.relayed);
+    }
+    EXPECT_TRUE(Logged("Topic close from bob (127.0.0.1) ignored"));
+    bob.reset();  // bob quits: his topics are announced without an owner
+    ASSERT_TRUE(op->ReceiveKind(MessageKind::UserQuit));
+
+    Client cid = Join("cid");
+    Sync(*op);
+    const std::vector<std::string> told = TopicFramesUntilSync(*cid);
+    const std::int32_t after = app::NowDateValue();
+    ASSERT_EQ(told.size(), 3U);
+    const std::vector<std::string> heads = {"o:0|Alpha|1|", "o:0|Gamma|0|", "o:0|Delta|1|"};
+    for (std::size_t i = 0; i < heads.size(); ++i) {
+        ASSERT_TRUE(told[i].starts_with(heads[i])) << told[i];
+        const std::int32_t spawned = net::ReadNumber(told[i].substr(heads[i].size()));
+        EXPECT_GE(spawned, before);
+        EXPECT_LE(spawned, after);
+    }
+    // The operator's client hears nothing again when it would log on; nor does the late joiner
+    // hear the announcements twice.
+    Sync(*op);
+    EXPECT_TRUE(TopicFramesUntilSync(*cid).empty());
+}
+
+}  // namespace
+}  // namespace talvoro::server
