@@ -87,6 +87,9 @@ TEST_F(TopicArchive, topics_and_their_content_survive_a_shutdown_and_restart) {
     Open("5", "a/b", "0");
     Receive(Relayed(K::PublicMessage, 5, "kept for later"), 1);
     Receive(Relayed(K::PublicMessage, 5, "in main"), 0);
+    Open("5", "Gone", "1");
+    Receive(Relayed(K::PublicMessage, 5, "archived at its close"), 3);
+    Receive(Payload(K::TopicClose, {"5", "3"}));
     ASSERT_TRUE(SaveTopicsAtShutdown(ctx()));
 
     const app::IniReader ini = app::IniReader::FromFile(dir.file("Topics.ini"), "Prefs");
@@ -104,7 +107,8 @@ TEST_F(TopicArchive, topics_and_their_content_survive_a_shutdown_and_restart) {
         archives.push_back(name.substr(0, name.find('@')));
     }
     std::sort(archives.begin(), archives.end());
-    EXPECT_EQ(archives, (std::vector<std::string>{"0_alice_Main", "1_alice_Sticky"}));
+    EXPECT_EQ(archives,
+              (std::vector<std::string>{"0_alice_Main", "1_alice_Sticky", "3_alice_Gone"}));
 
     // The restarted server's own client announces the saved topics through the server ...
     EXPECT_EQ(Restart(), (std::vector<std::string>{Payload(K::TopicOpen, {"Sticky", "1"}),

@@ -48,36 +48,19 @@ class TopicTabs : public test::ChatFixture {
         window.reset();
     }
 
-    // "Main|A|Private Group": the captions of the bar.
-    std::string Captions() const {
+    // Each tab as caption:view, ">" before the selected one and "*" after an unread icon; then
+    // UnreadTabs and which of Alt+0..Alt+4 are enabled.
+    std::string Describe() const {
+        const TabViews& tabs = window->Tabs();
         std::string text;
-        for (int i = 0; i < window->Tabs().TabCount(); ++i) {
-            text += (i == 0 ? "" : "|") + FromQt(window->Tabs().Bar().tabText(i));
+        for (int i = 0; i < tabs.TabCount(); ++i) {
+            text += (tabs.Bar().currentIndex() == i ? ">" : "") + FromQt(tabs.Bar().tabText(i)) +
+                    ":" + std::to_string(tabs.ViewOfTab(i)) + (tabs.IsUnread(i) ? "* " : " ");
         }
-        return text;
-    }
-    std::string Views() const {
-        std::string text;
-        for (int i = 0; i < window->Tabs().TabCount(); ++i) {
-            text += (i == 0 ? "" : " ") + std::to_string(window->Tabs().ViewOfTab(i));
-        }
-        return text;
-    }
-    // The unread icon of each tab, then "/", then UnreadTabs.
-    std::string Unread() const {
-        std::string text;
-        for (int i = 0; i < window->Tabs().TabCount(); ++i) {
-            text += window->Tabs().IsUnread(i) ? '1' : '0';
-        }
-        text += '/';
         for (const auto flag : state.UnreadTabs) {
             text += flag != 0 ? '1' : '0';
         }
-        return text;
-    }
-    // Which of Alt+0..Alt+4 are enabled.
-    std::string Shortcuts() const {
-        std::string text;
+        text += ' ';
         for (const char digit : std::string("01234")) {
             const QKeySequence keys(QStringLiteral("Alt+") + QLatin1Char(digit));
             text += window->Shortcuts().IsEnabled(keys) ? digit : '-';
@@ -90,56 +73,58 @@ class TopicTabs : public test::ChatFixture {
     std::unique_ptr<QtViewPort> port;
 };
 
-TEST_F(TopicTabs, announcements_place_tabs_views_unread_marks_and_shortcuts) {
-    struct Step {
-        std::string action;  // o: open <title> (owner 5), c: close <position>, u: mark unread,
-                             // h/s: hide/show Private Group
-        std::string captions, views, unread, shortcuts;
+TEST_F(TopicTabs, announcements_place_tabs_views_selection_unread_marks_and_shortcuts) {
+    // o: open <title> (owner 5), c: close <position>, m: a message on tab <position>,
+    // u: mark tab unread, x: select tab, h/s: hide/show Private Group.
+    const std::vector<std::pair<std::string, std::string>> steps = {
+        {"oA", ">Main:500 A:501 Private Group:504 000000 012--"},
+        {"m1", ">Main:500 A:501 Private Group:504 000000 012--"},
+        {"u1", ">Main:500 A:501* Private Group:504 010000 012--"},
+        {"x2", "Main:500 A:501* >Private Group:504 010000 012--"},
+        {"oB", "Main:500 A:501* B:502 >Private Group:504 010000 0123-"},
+        {"u3", "Main:500 A:501* B:502 >Private Group:504* 010100 0123-"},
+        {"oC", "Main:500 A:501* B:502 C:503 >Private Group:504* 010010 01234"},
+        {"oD", "Main:500 A:501* B:502 C:503 >Private Group:504* 010010 01234"},
+        {"x2", "Main:500 A:501* >B:502 C:503 Private Group:504* 010010 01234"},
+        {"c2", "Main:500 >A:501* C:503 Private Group:504* 010100 0123-"},
+        {"c1", ">Main:500 C:503 Private Group:504* 001000 012--"},
+        {"c9", ">Main:500 C:503 Private Group:504* 001000 012--"},
+        {"x2", "Main:500 C:503 >Private Group:504* 001000 012--"},
+        {"h", "Main:500 >C:503 001000 012--"},
+        {"oE", "Main:500 >C:503 E:501 000100 0123-"},  // the view closed last, emptied
+        {"s", "Main:500 >C:503 E:501 Private Group:504* 000100 0123-"},
     };
-    const std::vector<Step> steps = {
-        {"oA", "Main|A|Private Group", "500 501 504", "000/000000", "012--"},
-        {"u2", "Main|A|Private Group", "500 501 504", "001/001000", "012--"},
-        {"oB", "Main|A|B|Private Group", "500 501 502 504", "0001/000100", "0123-"},
-        {"u1", "Main|A|B|Private Group", "500 501 502 504", "0101/010100", "0123-"},
-        {"oC", "Main|A|B|C|Private Group", "500 501 502 503 504", "01001/010010", "01234"},
-        {"oD", "Main|A|B|C|Private Group", "500 501 502 503 504", "01001/010010", "01234"},
-        {"c1", "Main|B|C|Private Group", "500 502 503 504", "0001/000100", "0123-"},
-        {"c9", "Main|B|C|Private Group", "500 502 503 504", "0001/000100", "0123-"},
-        {"h", "Main|B|C", "500 502 503", "000/000100", "0123-"},
-        {"oE", "Main|B|C|E", "500 502 503 501", "0000/000010", "01234"},
-        {"s", "Main|B|C|E|Private Group", "500 502 503 501 504", "00001/000010", "01234"},
-        {"c3", "Main|B|C|Private Group", "500 502 503 504", "0001/000100", "0123-"},
-        {"c1", "Main|C|Private Group", "500 503 504", "001/001000", "012--"},
-        {"oF", "Main|C|F|Private Group", "500 503 502 504", "0001/000100", "0123-"},
-        {"oG", "Main|C|F|G|Private Group", "500 503 502 501 504", "00001/000010", "01234"},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.action);
-        const std::string arg = step.action.substr(1);
-        switch (step.action[0]) {
+    for (const auto& [action, expected] : steps) {
+        const std::string arg = action.substr(1);
+        switch (action[0]) {
             case 'o':
                 Receive(Payload(K::TopicOpen, {"5", arg, "0"}));
                 break;
             case 'c':
                 Receive(Payload(K::TopicClose, {"5", arg}));
                 break;
+            case 'm':
+                Receive(test::Relayed(K::PublicMessage, 5, "text"), std::stoi(arg));
+                break;
             case 'u':
                 client->MarkTabUnread(std::stoi(arg));
                 break;
+            case 'x':
+                client->SelectTab(std::stoi(arg));
+                break;
             default:
-                client->SetPrivateVisible(step.action == "s");
+                client->SetPrivateVisible(action == "s");
         }
-        EXPECT_EQ(Captions(), step.captions);
-        EXPECT_EQ(Views(), step.views);
-        EXPECT_EQ(Unread(), step.unread);
-        EXPECT_EQ(Shortcuts(), step.shortcuts);
+        EXPECT_EQ(Describe(), expected) << action;
+        const int selected = window->Tabs().Bar().currentIndex();
+        EXPECT_EQ(link.selectedTab, selected) << action;  // the topic byte of the next frames
+        EXPECT_EQ(window->Tabs().CurrentViewNumber(), window->Tabs().ViewOfTab(selected));
     }
-    // A reused view starts empty and hidden; the current one sits where the layout puts it.
     client->SelectTab(2);
-    EXPECT_EQ(window->Tabs().CurrentViewNumber(), 502);
-    EXPECT_TRUE(window->View(502).toPlainText().isEmpty());
+    EXPECT_TRUE(window->View(501).toPlainText().isEmpty());
+    EXPECT_TRUE(window->View(501).isVisibleTo(window.get()));
     EXPECT_FALSE(window->View(500).isVisibleTo(window.get()));
-    EXPECT_EQ(window->View(502).geometry(), window->CurrentRects().textView);
+    EXPECT_EQ(window->View(501).geometry(), window->CurrentRects().textView);
 }
 
 TEST_F(TopicTabs, spawn_dialog_refuses_empty_and_existing_titles_and_sends_the_cleaned_one) {
@@ -172,13 +157,12 @@ TEST_F(TopicTabs, spawn_dialog_refuses_empty_and_existing_titles_and_sends_the_c
 
 TEST_F(TopicTabs, alt_0_brings_back_the_hidden_private_tab_and_selects_it) {
     client->SetPrivateVisible(false);
-    ASSERT_EQ(Captions(), "Main");
+    ASSERT_EQ(Describe(), ">Main:500 000000 01---");
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     QTest::keyClick(window.get(), Qt::Key_0, Qt::AltModifier);
-    EXPECT_EQ(Captions(), "Main|Private Group");
-    EXPECT_EQ(window->Tabs().Bar().currentIndex(), 1);
+    EXPECT_EQ(Describe(), "Main:500 >Private Group:504 000000 01---");
     EXPECT_EQ(window->Tabs().CurrentViewNumber(), chat::kPrivateView);
     EXPECT_EQ(state.settings.IsPrivateVisible, 1);
 }
