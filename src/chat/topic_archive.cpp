@@ -8,8 +8,7 @@
 #include "chat/archive_names.h"
 #include "chat/topic_events.h"
 #include "chat/topic_requests.h"
-#include "net/frame.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 
 namespace talvoro::chat {
 
@@ -112,8 +111,7 @@ void RestoreTopics(ChatContext& ctx) {
         }
         const bool sticky = ini.Number("TopicSticky" + n, 0) != 0;
         ctx.pendingRestores[check.title] = sticky ? ini.Text("TopicFilename" + n, "") : "";
-        ctx.link.SendToServer(
-            net::BuildPayload(net::MessageKind::TopicOpen, {check.title, sticky ? "1" : "0"}));
+        ctx.link.SendToServer(net::TopicOpenToServer{check.title, sticky}.Encode());
         ++announced;
     }
 }

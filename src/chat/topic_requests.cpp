@@ -1,9 +1,7 @@
 #include "chat/topic_requests.h"
 
 #include "app/date_time.h"
-#include "net/frame.h"
-#include "net/message_kind.h"
-#include "net/text_fields.h"
+#include "net/messages.h"
 
 namespace talvoro::chat {
 
@@ -59,8 +57,7 @@ bool MaySpawnTopic(const ChatContext& ctx) {
 TitleCheck RequestSpawn(ChatContext& ctx, std::string_view typed, bool sticky) {
     TitleCheck check = CheckTopicTitle(ctx.topics, typed);
     if (check.error.empty()) {
-        ctx.link.SendToServer(
-            net::BuildPayload(net::MessageKind::TopicOpen, {check.title, sticky ? "1" : "0"}));
+        ctx.link.SendToServer(net::TopicOpenToServer{check.title, sticky}.Encode());
     }
     return check;
 }
@@ -77,8 +74,7 @@ bool RequestClose(ChatContext& ctx, int position) {
     if (!MayCloseTopic(ctx, position)) {
         return false;
     }
-    ctx.link.SendToServer(
-        net::BuildPayload(net::MessageKind::TopicClose, {net::NumberText(position)}));
+    ctx.link.SendToServer(net::TopicCloseToServer{position}.Encode());
     return true;
 }
 

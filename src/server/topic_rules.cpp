@@ -2,34 +2,18 @@
 
 #include <string>
 
-#include "net/message_kind.h"
-#include "net/text_fields.h"
-
 namespace talvoro::server {
 
-namespace {
-
-constexpr char kOpen = net::KindChar(net::MessageKind::TopicOpen);
-constexpr char kClose = net::KindChar(net::MessageKind::TopicClose);
-
-std::string Stamped(ConnectionId id, std::string_view text) {
-    return std::string(1, text[0]) + net::NumberText(id) + std::string(text);
-}
-
-}  // namespace
-
-void RelayTopicOpen(ServerState& state, ConnectionId id, std::string_view text) {
-    ServerTopic topic{id, std::string(net::Field(text, kOpen, 2)),
-                      net::ReadNumber(net::Field(text, kOpen, 3)) != 0, state.clock.DateValue()};
-    if (!state.topics.Open(std::move(topic))) {
+void RelayTopicOpen(ServerState& state, ConnectionId id, const net::TopicOpenToServer& request) {
+    if (!state.topics.Open(
+            ServerTopic{id, request.title, request.sticky, state.clock.DateValue()})) {
         return;  // every client holds three topics at most
     }
-    state.Broadcast(Stamped(id, text));
+    state.Broadcast(net::TopicOpen{id, request.title, request.sticky, {}}.Encode());
 }
 
-void RelayTopicClose(ServerState& state, ConnectionId id, std::string_view text) {
-    const int position = net::ReadNumber(net::Field(text, kClose, 2));
-    const ServerTopic* topic = state.topics.At(position);
+void RelayTopicClose(ServerState& state, ConnectionId id, const net::TopicCloseToServer& request) {
+    const ServerTopic* topic = state.topics.At(request.position);
     if (topic == nullptr) {
         return;
     }
@@ -38,15 +22,14 @@ void RelayTopicClose(ServerState& state, ConnectionId id, std::string_view text)
                                    state.AddressOf(id) + ") ignored: the topic is not theirs");
         return;
     }
-    state.topics.Close(position);
-    state.Broadcast(Stamped(id, text));
+    state.topics.Close(request.position);
+    state.Broadcast(net::TopicClose{id, request.position}.Encode());
 }
 
 void AnnounceTopics(ServerState& state, ConnectionId id) {
     for (const ServerTopic& topic : state.topics.Topics()) {
-        state.SendToClient(id, std::string(1, kOpen) + net::NumberText(topic.owner) + kOpen +
-                                   topic.title + kOpen + (topic.sticky ? "1" : "0") + kOpen +
-                                   net::NumberText(topic.spawned));
+        state.SendToClient(
+            id, net::TopicOpen{topic.owner, topic.title, topic.sticky, topic.spawned}.Encode());
     }
 }
 

@@ -9,15 +9,13 @@
 //
 // Thread: the thread that runs the server rules, like ServerState.
 
-#include <string_view>
-
+#include "net/messages.h"
 #include "server/server_state.h"
 
 namespace talvoro::server {
 
-// `text` is the payload as received, starting with its kind byte.
-void RelayTopicOpen(ServerState& state, ConnectionId id, std::string_view text);
-void RelayTopicClose(ServerState& state, ConnectionId id, std::string_view text);
+void RelayTopicOpen(ServerState& state, ConnectionId id, const net::TopicOpenToServer& request);
+void RelayTopicClose(ServerState& state, ConnectionId id, const net::TopicCloseToServer& request);
 
 // Sends the newly admitted client `id` one TopicOpen per open topic.
 void AnnounceTopics(ServerState& state, ConnectionId id);

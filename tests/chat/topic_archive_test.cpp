@@ -17,10 +17,6 @@
 namespace talvoro::chat {
 namespace {
 
-using K = net::MessageKind;
-using test::Payload;
-using test::Relayed;
-
 class TopicArchive : public test::ChatFixture {
   protected:
     void SetUp() override {
@@ -29,9 +25,9 @@ class TopicArchive : public test::ChatFixture {
         StartClient();
         Welcome();
     }
-    void Open(std::string_view owner, std::string_view title, std::string_view sticky,
-              std::string_view spawned = "0") {
-        Receive(Payload(K::TopicOpen, {owner, title, sticky, spawned}));
+    void Open(std::int32_t owner, std::string title, bool sticky,
+              std::optional<std::int32_t> spawned = {}) {
+        Receive(net::TopicOpen{owner, std::move(title), sticky, spawned}.Encode());
     }
     // A restart: a new client in this process, welcomed again, with what it sent.
     std::vector<std::string> Restart() {
@@ -48,11 +44,11 @@ class TopicArchive : public test::ChatFixture {
 };
 
 TEST_F(TopicArchive, close_is_offered_to_the_server_the_owner_or_for_an_ownerless_topic) {
-    Open("9", "mine", "0");
-    Open("5", "bobs", "0");
-    Receive(Payload(K::UserQuit, {"6", "** cid has quit"}));
-    Open("6", "cids", "0");
-    Receive(Payload(K::UserQuit, {"6", "** cid has quit"}));  // owner 0 from now on
+    Open(9, "mine", false);
+    Open(5, "bobs", false);
+    Receive(net::UserQuit{6, "** cid has quit"}.Encode());
+    Open(6, "cids", false);
+    Receive(net::UserQuit{6, "** cid has quit"}.Encode());  // owner 0 from now on
     struct Case {
         bool server;
         int position;
@@ -63,14 +59,14 @@ TEST_F(TopicArchive, close_is_offered_to_the_server_the_owner_or_for_an_ownerles
         state.ServerRunning = c.server;
         link.sent.clear();
         EXPECT_EQ(RequestClose(ctx(), c.position), c.sent) << c.server << c.position;
-        EXPECT_EQ(link.sent, c.sent ? std::vector<std::string>{Payload(
-                                          K::TopicClose, {std::to_string(c.position)})}
-                                    : std::vector<std::string>{});
+        EXPECT_EQ(link.sent,
+                  c.sent ? std::vector<std::string>{net::TopicCloseToServer{c.position}.Encode()}
+                         : std::vector<std::string>{});
     }
 }
 
 TEST_F(TopicArchive, topic_information_names_index_owner_spawn_time_and_stickiness) {
-    Open("9", "Ops", "1", "1796635805");
+    Open(9, "Ops", true, 1796635805);
     client->SelectTab(1);
     const TopicInfo info = TopicInfoOfSelectedTab(ctx());
     EXPECT_EQ(info.title, "Topic Info: Ops");
@@ -83,13 +79,13 @@ TEST_F(TopicArchive, topic_information_names_index_owner_spawn_time_and_stickine
 
 TEST_F(TopicArchive, topics_and_their_content_survive_a_shutdown_and_restart) {
     state.ServerRunning = true;
-    Open("9", "Sticky", "1");
-    Open("5", "a/b", "0");
-    Receive(Relayed(K::PublicMessage, 5, "kept for later"), 1);
-    Receive(Relayed(K::PublicMessage, 5, "in main"), 0);
-    Open("5", "Gone", "1");
-    Receive(Relayed(K::PublicMessage, 5, "archived at its close"), 3);
-    Receive(Payload(K::TopicClose, {"5", "3"}));
+    Open(9, "Sticky", true);
+    Open(5, "a/b", false);
+    Receive(net::PublicMessage{5, "kept for later"}.Encode(), 1);
+    Receive(net::PublicMessage{5, "in main"}.Encode(), 0);
+    Open(5, "Gone", true);
+    Receive(net::PublicMessage{5, "archived at its close"}.Encode(), 3);
+    Receive(net::TopicClose{5, 3}.Encode());
     ASSERT_TRUE(SaveTopicsAtShutdown(ctx()));
 
     const app::IniReader ini = app::IniReader::FromFile(dir.file("Topics.ini"), "Prefs");
@@ -111,14 +107,14 @@ TEST_F(TopicArchive, topics_and_their_content_survive_a_shutdown_and_restart) {
               (std::vector<std::string>{"0_alice_Main", "1_alice_Sticky", "3_alice_Gone"}));
 
     // The restarted server's own client announces the saved topics through the server ...
-    EXPECT_EQ(Restart(), (std::vector<std::string>{Payload(K::TopicOpen, {"Sticky", "1"}),
-                                                   Payload(K::TopicOpen, {"a/b", "0"})}));
+    EXPECT_EQ(Restart(), (std::vector<std::string>{net::TopicOpenToServer{"Sticky", true}.Encode(),
+                                                   net::TopicOpenToServer{"a/b", false}.Encode()}));
     EXPECT_EQ(ctx().topics.TopicCount(), 0);
     // ... and the announcements coming back open the tabs without a spawn line, the sticky one
     // with its saved text and an unread mark.
-    Open("9", "Sticky", "1");
-    Open("9", "a/b", "0");
-    Open("9", "Sticky2", "0");  // not restored: announced as usual
+    Open(9, "Sticky", true);
+    Open(9, "a/b", false);
+    Open(9, "Sticky2", false);  // not restored: announced as usual
     EXPECT_EQ(view.Lines(kMainView).size(), 3U) << view.Text(kMainView);  // welcome, joined, spawn
     EXPECT_TRUE(view.LastLine(kMainView).starts_with("** Topic <Sticky2> has been spawned"));
     EXPECT_TRUE(view.Text(kFirstTopicView).ends_with("#5: kept for later\n"));
@@ -142,10 +138,11 @@ TEST_F(TopicArchive, a_damaged_topics_ini_restores_what_is_sound) {
         std::ofstream junk(dir.file("junk.rtf"), std::ios::binary);
         junk << std::string("\0\xff{\\rtf", 7) << "not rich text";
     }
-    EXPECT_EQ(Restart(), (std::vector<std::string>{Payload(K::TopicOpen, {"Junk  + more", "1"}),
-                                                   Payload(K::TopicOpen, {"Folder", "1"})}));
-    Open("9", "Junk  + more", "1");
-    Open("9", "Folder", "1");
+    EXPECT_EQ(Restart(),
+              (std::vector<std::string>{net::TopicOpenToServer{"Junk  + more", true}.Encode(),
+                                        net::TopicOpenToServer{"Folder", true}.Encode()}));
+    Open(9, "Junk  + more", true);
+    Open(9, "Folder", true);
     EXPECT_EQ(ctx().topics.TopicCount(), 2);
     EXPECT_TRUE(view.Text(kFirstTopicView).empty());
     EXPECT_TRUE(view.Text(kFirstTopicView + 1).empty());

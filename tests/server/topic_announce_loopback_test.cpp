@@ -3,46 +3,41 @@
 #include <gtest/gtest.h>
 
 #include "app/date_time.h"
-#include "net/text_fields.h"
+#include "net/messages.h"
 #include "server_fixture.h"
 
 namespace talvoro::server {
 namespace {
 
-using net::MessageKind;
-
 class TopicAnnounce : public ServerLoopback {
   protected:
-    static std::string Open(std::string_view title, std::string_view sticky) {
-        return K(MessageKind::TopicOpen) + std::string(title) + K(MessageKind::TopicOpen) +
-               std::string(sticky);
+    static std::string Open(std::string title, bool sticky) {
+        return net::TopicOpenToServer{std::move(title), sticky}.Encode();
     }
-    static std::string Close(int position) {
-        return K(MessageKind::TopicClose) + std::to_string(position);
-    }
-    // The TopicOpen and TopicClose frames `client` reads up to the public message "sync", as
-    // "o:" or "c:" + text with the separator shown as "|".
+    static std::string Close(int position) { return net::TopicCloseToServer{position}.Encode(); }
+    // The topic frames `client` reads up to the public message "sync": "o:owner|title|sticky"
+    // (+ "|" + spawn time when there is one) or "c:user|position".
     static std::vector<std::string> TopicFramesUntilSync(test::RawClient& client) {
         std::vector<std::string> seen;
         while (const auto frame = client.Receive()) {
-            std::string text = frame->text;
-            for (char& c : text) {
-                c = c == K(MessageKind::TopicOpen)[0] || c == K(MessageKind::TopicClose)[0] ? '|'
-                                                                                            : c;
-            }
-            if (frame->kind == static_cast<std::uint8_t>(MessageKind::TopicOpen)) {
-                seen.push_back("o:" + text);
-            } else if (frame->kind == static_cast<std::uint8_t>(MessageKind::TopicClose)) {
-                seen.push_back("c:" + text);
-            } else if (frame->kind == static_cast<std::uint8_t>(kPublic) &&
-                       text.ends_with("sync")) {
+            if (const auto open = net::DecodeFrame<net::TopicOpen>(*frame)) {
+                seen.push_back("o:" + std::to_string(open->owner) + "|" + open->title + "|" +
+                               (open->sticky ? "1" : "0") +
+                               (open->spawnTime ? "|" + std::to_string(*open->spawnTime) : ""));
+            } else if (const auto close = net::DecodeFrame<net::TopicClose>(*frame)) {
+                seen.push_back("c:" + std::to_string(close->user) + "|" +
+                               std::to_string(close->position));
+            } else if (const auto sync = net::DecodeFrame<net::PublicMessage>(*frame);
+                       sync && sync->text == "sync") {
                 return seen;
             }
         }
         seen.push_back("(no sync)");
         return seen;
     }
-    void Sync(test::RawClient& from) { ASSERT_TRUE(from.Send(K(kPublic) + "sync")); }
+    static void Sync(test::RawClient& from) {
+        ASSERT_TRUE(from.Send(net::PublicMessageToServer{"sync"}.Encode()));
+    }
 };
 
 TEST_F(TopicAnnounce, a_late_joiner_is_told_the_open_topics_in_tab_order_with_owner_and_time) {
@@ -57,14 +52,14 @@ TEST_F(TopicAnnounce, a_late_joiner_is_told_the_open_topics_in_tab_order_with_ow
         std::vector<std::string> relayed;  // what the operator's client reads
     };
     const std::vector<Step> steps = {
-        {*bob, Open("Alpha", "1"), {"o:" + b + "|Alpha|1"}},
-        {*op, Open("Beta", "0"), {"o:" + o + "|Beta|0"}},
-        {*bob, Open("Gamma", "0"), {"o:" + b + "|Gamma|0"}},
-        {*op, Open("Four", "0"), {}},  // a fourth topic: no client would open it
-        {*bob, Close(2), {}},          // Beta is the operator's: bob may not close it
-        {*bob, Close(7), {}},          // no such topic
+        {*bob, Open("Alpha", true), {"o:" + b + "|Alpha|1"}},
+        {*op, Open("Beta", false), {"o:" + o + "|Beta|0"}},
+        {*bob, Open("Gamma", false), {"o:" + b + "|Gamma|0"}},
+        {*op, Open("Four", false), {}},  // a fourth topic: no client would open it
+        {*bob, Close(2), {}},            // Beta is the operator's: bob may not close it
+        {*bob, Close(7), {}},            // no such topic
         {*op, Close(2), {"c:" + o + "|2"}},
-        {*bob, Open("Delta", "1"), {"o:" + b + "|Delta|1"}},
+        {*bob, Open("Delta", true), {"o:" + b + "|Delta|1"}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.payload);
@@ -74,7 +69,7 @@ TEST_F(TopicAnnounce, a_late_joiner_is_told_the_open_topics_in_tab_order_with_ow
     }
     EXPECT_TRUE(Logged("Topic close from bob (127.0.0.1) ignored"));
     bob.reset();  // bob quits: his topics are announced without an owner
-    ASSERT_TRUE(op->ReceiveKind(MessageKind::UserQuit));
+    ASSERT_TRUE(op->ReceiveKind(net::MessageKind::UserQuit));
 
     Client cid = Join("cid");
     Sync(*op);
@@ -84,7 +79,7 @@ TEST_F(TopicAnnounce, a_late_joiner_is_told_the_open_topics_in_tab_order_with_ow
     const std::vector<std::string> heads = {"o:0|Alpha|1|", "o:0|Gamma|0|", "o:0|Delta|1|"};
     for (std::size_t i = 0; i < heads.size(); ++i) {
         ASSERT_TRUE(told[i].starts_with(heads[i])) << told[i];
-        const std::int32_t spawned = net::ReadNumber(told[i].substr(heads[i].size()));
+        const std::int32_t spawned = std::stoi(told[i].substr(heads[i].size()));
         EXPECT_GE(spawned, before);
         EXPECT_LE(spawned, after);
     }

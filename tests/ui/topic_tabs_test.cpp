@@ -28,9 +28,6 @@
 namespace talvoro::ui {
 namespace {
 
-using K = net::MessageKind;
-using test::Payload;
-
 class TopicTabs : public test::ChatFixture {
   protected:
     void SetUp() override {
@@ -98,13 +95,14 @@ TEST_F(TopicTabs, announcements_place_tabs_views_selection_unread_marks_and_shor
         const std::string arg = action.substr(1);
         switch (action[0]) {
             case 'o':
-                Receive(Payload(K::TopicOpen, {"5", arg, "0"}));
+                Receive(net::TopicOpen{5, arg, false, {}}.Encode());
                 break;
             case 'c':
-                Receive(Payload(K::TopicClose, {"5", arg}));
+                Receive(net::TopicClose{5, std::stoi(arg)}.Encode());
                 break;
             case 'm':
-                Receive(test::Relayed(K::PublicMessage, 5, "text"), std::stoi(arg));
+                Receive(net::PublicMessage{5, "text"}.Encode(),
+                        static_cast<std::int8_t>(std::stoi(arg)));
                 break;
             case 'u':
                 client->MarkTabUnread(std::stoi(arg));
@@ -128,7 +126,7 @@ TEST_F(TopicTabs, announcements_place_tabs_views_selection_unread_marks_and_shor
 }
 
 TEST_F(TopicTabs, spawn_dialog_refuses_empty_and_existing_titles_and_sends_the_cleaned_one) {
-    Receive(Payload(K::TopicOpen, {"5", "Taken", "0"}));
+    Receive(net::TopicOpen{5, "Taken", false, {}}.Encode());
     window->Dispatch(app::cmd::kSpawnTopic);
     auto* dialog = window->findChild<TopicDialog*>();
     ASSERT_NE(dialog, nullptr);
@@ -151,7 +149,7 @@ TEST_F(TopicTabs, spawn_dialog_refuses_empty_and_existing_titles_and_sends_the_c
     dialog->TitleField().setText(QStringLiteral("  R&D  "));
     dialog->StickyBox().setChecked(true);
     dialog->AnnounceButton().click();
-    EXPECT_EQ(link.sent, std::vector<std::string>{Payload(K::TopicOpen, {"R+D", "1"})});
+    EXPECT_EQ(link.sent, (std::vector<std::string>{net::TopicOpenToServer{"R+D", true}.Encode()}));
     EXPECT_FALSE(dialog->isVisible());
 }
 
