@@ -5,11 +5,15 @@
 namespace talvoro::server {
 
 void RelayTopicOpen(ServerState& state, ConnectionId id, const net::TopicOpenToServer& request) {
-    if (!state.topics.Open(
-            ServerTopic{id, request.title, request.sticky, state.clock.DateValue()})) {
+    // Every client shows the same title, no longer than the spawn dialog allows.
+    const std::string title = request.title.substr(0, kMaxTopicTitle);
+    if (title.empty()) {
+        return;
+    }
+    if (!state.topics.Open(ServerTopic{id, title, request.sticky, state.clock.DateValue()})) {
         return;  // every client holds three topics at most
     }
-    state.Broadcast(net::TopicOpen{id, request.title, request.sticky, {}}.Encode());
+    state.Broadcast(net::TopicOpen{id, title, request.sticky, {}}.Encode());
 }
 
 void RelayTopicClose(ServerState& state, ConnectionId id, const net::TopicCloseToServer& request) {

@@ -46,6 +46,7 @@ TEST_F(TopicAnnounce, a_late_joiner_is_told_the_open_topics_in_tab_order_with_ow
     Client bob = Join("bob");
     const std::string o = std::to_string(ids["op"]);
     const std::string b = std::to_string(ids["bob"]);
+    const std::string cut(19, '!');  // a title is cut to 24 characters
     struct Step {
         test::RawClient& from;
         std::string payload;
@@ -54,7 +55,8 @@ TEST_F(TopicAnnounce, a_late_joiner_is_told_the_open_topics_in_tab_order_with_ow
     const std::vector<Step> steps = {
         {*bob, Open("Alpha", true), {"o:" + b + "|Alpha|1"}},
         {*op, Open("Beta", false), {"o:" + o + "|Beta|0"}},
-        {*bob, Open("Gamma", false), {"o:" + b + "|Gamma|0"}},
+        {*bob, Open("Gamma" + std::string(30, '!'), false), {"o:" + b + "|Gamma" + cut + "|0"}},
+        {*op, Open("", false), {}},
         {*op, Open("Four", false), {}},  // a fourth topic: no client would open it
         {*bob, Close(2), {}},            // Beta is the operator's: bob may not close it
         {*bob, Close(7), {}},            // no such topic
@@ -76,7 +78,8 @@ TEST_F(TopicAnnounce, a_late_joiner_is_told_the_open_topics_in_tab_order_with_ow
     const std::vector<std::string> told = TopicFramesUntilSync(*cid);
     const std::int32_t after = app::NowDateValue();
     ASSERT_EQ(told.size(), 3U);
-    const std::vector<std::string> heads = {"o:0|Alpha|1|", "o:0|Gamma|0|", "o:0|Delta|1|"};
+    const std::vector<std::string> heads = {"o:0|Alpha|1|", "o:0|Gamma" + cut + "|0|",
+                                            "o:0|Delta|1|"};
     for (std::size_t i = 0; i < heads.size(); ++i) {
         ASSERT_TRUE(told[i].starts_with(heads[i])) << told[i];
         const std::int32_t spawned = std::stoi(told[i].substr(heads[i].size()));
