@@ -13,7 +13,7 @@
 #include "app/preferences.h"
 #include "app/startup.h"
 #include "net/codepage.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 
 namespace talvoro::headless {
 
@@ -220,7 +220,7 @@ void ConsoleOperator::OnServerReadable() {
         // The server closed the connection: report it the way a failed send is reported.
         watchSession_ = false;
         if (!state_.QuitRequested.load()) {
-            session_.SendToServer(net::BuildPayload(net::MessageKind::Heartbeat, {"#"}));
+            session_.SendToServer(net::Heartbeat{}.Encode());
         }
     }
 }

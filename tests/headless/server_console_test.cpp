@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "net/messages.h"
 #include "net/transport.h"
-#include "net/user_roster.h"
 #include "support/program_process.h"
 #include "support/raw_client.h"
 #include "support/temp_dir.h"
@@ -37,7 +37,7 @@ bool Contains(const std::string& text, const std::string& part) {
 
 std::vector<std::string> RosterNames(const net::Frame& roster) {
     std::vector<std::string> names;
-    if (const auto decoded = net::DecodeUserRoster(roster.raw)) {
+    if (const auto decoded = net::DecodeFrame<net::UserRoster>(roster)) {
         for (const net::UserRecord& user : decoded->users) {
             names.push_back(user.name);
         }
@@ -103,13 +103,18 @@ TEST_F(HeadlessServerTest, console_operator_chats_kicks_and_bans) {
                             "e from the console\n"));
     const std::optional<net::Frame> greeting = alice.ReceiveKind(MessageKind::PublicMessage);
     ASSERT_TRUE(greeting.has_value());
-    EXPECT_TRUE(Contains(greeting->text,
-                         "Gr\xFC\xDF"
-                         "e from the console"))
-        << greeting->text;
-    // Client -> console.
-    ASSERT_TRUE(alice.Send(test::PayloadOf(MessageKind::PublicMessage, "hi operator")));
+    const auto message = net::DecodeFrame<net::PublicMessage>(*greeting);
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->text,
+              "Gr\xFC\xDF"
+              "e from the console");
+    // Client -> console, in "Main" and in a topic (its lines carry the topic's caption).
+    ASSERT_TRUE(alice.Send(net::PublicMessageToServer{"hi operator"}.Encode()));
     EXPECT_TRUE(Printed("alice: hi operator")) << Output();
+    ASSERT_TRUE(alice.Send(net::TopicOpenToServer{"Lunch", false}.Encode()));
+    ASSERT_TRUE(alice.Send(1, net::PublicMessageToServer{"pizza?"}.Encode()));
+    EXPECT_TRUE(Printed("[Lunch] [")) << Output();
+    EXPECT_TRUE(Printed("alice: pizza?")) << Output();
 
     RawClient bob(port_, "127.0.0.2");
     ASSERT_NE(bob.LogOn("bob"), 0);
@@ -126,7 +131,8 @@ TEST_F(HeadlessServerTest, console_operator_chats_kicks_and_bans) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
         ASSERT_TRUE(server_->WriteInput(c.command));
-        const std::optional<net::Frame> notice = c.client->ReceiveKind(MessageKind::ServerNotice);
+        const std::optional<net::Frame> frame = c.client->ReceiveKind(MessageKind::ServerNotice);
+        const auto notice = frame ? net::DecodeFrame<net::ServerNotice>(*frame) : std::nullopt;
         ASSERT_TRUE(notice.has_value());
         EXPECT_TRUE(Contains(notice->text, c.notice)) << notice->text;
         EXPECT_TRUE(c.client->WaitClosed());
