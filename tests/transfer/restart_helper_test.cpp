@@ -70,7 +70,6 @@ TEST_F(RestartHelper, replaces_the_program_once_it_has_quit_and_starts_it_with_t
     RunHelper(executable, {note, "two words"});
 
     EXPECT_EQ(ReadFileText(executable), kNewVersion);
-    EXPECT_EQ(fs::status(executable).permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
     EXPECT_FALSE(fs::exists(data.file("Transfer/_#_Talvoro_Upd.exe")));
     ASSERT_TRUE(WaitUntil([&] { return fs::exists(note); }));
     EXPECT_EQ(ReadFileText(note), programDir.file("bin") + "\n" + note + "\ntwo words\n");
@@ -108,13 +107,11 @@ TEST_F(RestartHelper, gives_up_on_a_program_that_stays_in_use_or_cannot_be_writt
                       "is still running\nor file is write-protected.")
             << readOnly;
         EXPECT_FALSE(transfer::TakeUpdateTroubles(data.dir())) << "shown once";
-        const std::vector<std::string> log = LogLines(data.file("Talvoro.log"));
-        ASSERT_FALSE(log.empty()) << readOnly;
-        EXPECT_NE(log.back().find(" ERROR: Talvoro Update Troubles: Sorry for giving up but could "
-                                  "not replace " +
-                                  executable + " with new version"),
-                  std::string::npos)
-            << log.back();
+        EXPECT_NE(ReadFileText(data.file("Talvoro.log"))
+                      .find(" ERROR: Talvoro Update Troubles: Sorry for giving up but could not "
+                            "replace " +
+                            executable + " with new version"),
+                  std::string::npos);
     }
 }
 
