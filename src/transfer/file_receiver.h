@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "transfer/transfer_names.h"
 
@@ -16,6 +17,12 @@ struct ReceiveLimits {
     std::uint32_t maxBytes = kMaxFileSize;  // largest file accepted; kMaxUpdateFileSize for updates
     int idleTimeoutMs = 10000;              // longest wait for the sender's next bytes
 };
+
+// The size limit for a file stored under `storedName` (a ReceivedFileName result): the larger
+// bound only for the update, a name that only the own server's files keep.
+inline std::uint32_t SizeLimitFor(std::string_view storedName) {
+    return storedName == kUpdateFileName ? kMaxUpdateFileSize : kMaxFileSize;
+}
 
 enum class ReceiveOutcome {
     Received,     // the whole file is in place
