@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <utility>
 
 #include "app/exit_codes.h"
 #include "app/process_state.h"
@@ -23,8 +24,9 @@ int RunProgram(int argc, const char* const* argv) {
     }
     app::TerminationSignals termination;
     app::ProcessState state;
-    app::StartUp(state, app::InputsFromEnvironment(argc, argv));
-    return ui::RunProgramLogon(state, &termination);
+    app::StartUpInputs inputs = app::InputsFromEnvironment(argc, argv);
+    app::StartUp(state, inputs);
+    return ui::RunProgramLogon(state, &termination, std::move(inputs.args));
 }
 
 }  // namespace

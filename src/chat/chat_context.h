@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/process_state.h"
 #include "chat/chat_text.h"
@@ -39,6 +40,9 @@ struct ChatHooks {
     std::function<void(const std::string& path)> writeRestartHelper;
     // The running program, started again by "reconnect" and handed to the restart helper.
     std::string executablePath;
+    // The arguments the running program was started with (data directory, "/service"), which
+    // "reconnect" passes on so that the new instance runs in the same profile.
+    std::vector<std::string> executableArguments;
 };
 
 inline constexpr std::string_view kRestartHelperName = "RestartExe.exe";

@@ -97,9 +97,11 @@ void OnRefusal(ChatContext& ctx, std::string_view text) {
     }
     WriteServerLine(ctx, text, false);
     ctx.port.SetMainWindowEnabled(false);
+    // The session ends here, before the box: the server closes the connection next, and that
+    // close, like a send that fails while the box is open, is no lost server to ask about.
+    ctx.state.QuitRequested = true;
     ctx.port.Ask(Question{std::string(kRefusalTitle), ReplaceAll(text, "** ", ""),
                           MessageButtons::Ok, MessageIcon::Error});
-    ctx.state.QuitRequested = true;
 }
 
 // A Logon reaches only a server; this client answers that it is none. The client of the own
@@ -186,9 +188,10 @@ void DispatchFrame(ChatContext& ctx, const net::Frame& frame) {
     ++ctx.state.MessageCount;
 }
 
-void ApplyUserRoster(ChatContext& ctx, const net::UserRoster& roster) {
+void ApplyUserRoster(ChatContext& ctx, const net::UserRoster& received) {
+    const net::UserRoster roster = WithoutUnnamedRecords(received);
     for (const net::UserRecord& r : roster.users) {
-        ctx.users.Append(OnlineUser{r.id, r.logonTime, r.name, r.color, r.address, r.version});
+        ctx.users.Put(OnlineUser{r.id, r.logonTime, r.name, r.color, r.address, r.version});
         if (r.fileReceiveDisabled) {
             ctx.users.NoFileReceiveList.Add(r.id);
         }
@@ -247,12 +250,15 @@ void InstallNewVersion(ChatContext& ctx, std::string_view versionText) {
 }
 
 void ConnectionLost(ChatContext& ctx) {
+    if (ctx.state.QuitRequested) {
+        return;  // the session is ending anyway (a refusal, a pushed version, the user's quit)
+    }
     const MessageAnswer answer = ctx.port.Ask(Question{
         "Talvoro: Network Troubles",
         "Could not communicate with server " + ctx.serverName + "!\n\nShall i try to reconnect?",
         MessageButtons::YesNo, MessageIcon::Error});
     if (answer == MessageAnswer::Yes && !ctx.hooks.executablePath.empty()) {
-        ctx.port.StartProgram(ctx.hooks.executablePath, {}, {});
+        ctx.port.StartProgram(ctx.hooks.executablePath, ctx.hooks.executableArguments, {});
     }
     ctx.state.QuitRequested = true;
 }

@@ -18,11 +18,13 @@ namespace talvoro::chat {
 // Routes, dispatches and counts one frame.
 void DispatchFrame(ChatContext& ctx, const net::Frame& frame);
 // A roster from the server: the welcome of this client (more than one record, or the own name
-// last) or another user joining.
+// last) or another user joining. Records without a name (connections that have not logged on)
+// are left out; a record whose id is listed already replaces that user's record.
 void ApplyUserRoster(ChatContext& ctx, const net::UserRoster& roster);
 // The server pushed a newer version: restart question, then the program ends.
 void InstallNewVersion(ChatContext& ctx, std::string_view versionText);
-// The server connection no longer takes data: reconnect question, then the program ends.
+// The server connection no longer takes data: reconnect question (Yes starts the program again
+// with its own arguments), then the program ends. Asks nothing when the session is ending anyway.
 void ConnectionLost(ChatContext& ctx);
 
 }  // namespace talvoro::chat

@@ -24,6 +24,16 @@ void AddRecipient(Recipients& recipients, const OnlineUser& user) {
 
 }  // namespace
 
+net::UserRoster WithoutUnnamedRecords(const net::UserRoster& roster) {
+    net::UserRoster named{{}, roster.serverVersion};
+    for (const net::UserRecord& record : roster.users) {
+        if (!record.name.empty()) {
+            named.users.push_back(record);
+        }
+    }
+    return named;
+}
+
 void RebuildUserList(ChatContext& ctx) {
     const std::vector<UserRow> rows = ctx.users.Rows(ctx.own, OwnFileHalt(ctx));
     ctx.port.UserListChanged(rows, ctx.users.SelectedRow());

@@ -9,8 +9,13 @@
 #include <string>
 
 #include "chat/chat_context.h"
+#include "net/user_roster.h"
 
 namespace talvoro::chat {
+
+// The roster without its records that have no name: connections that have not logged on yet,
+// which the server lists but never announces leaving.
+net::UserRoster WithoutUnnamedRecords(const net::UserRoster& roster);
 
 // Shows the model's rows (ticks and selection kept by row position) and runs SelectionChanged.
 void RebuildUserList(ChatContext& ctx);

@@ -71,7 +71,11 @@ int UserModel::RowOf(std::int32_t id) const {
     return it == users_.end() ? -1 : static_cast<int>(it - users_.begin());
 }
 
-void UserModel::Append(OnlineUser user) {
+void UserModel::Put(OnlineUser user) {
+    if (const int row = RowOf(user.id); row >= 0) {
+        users_[static_cast<std::size_t>(row)] = std::move(user);
+        return;
+    }
     users_.push_back(std::move(user));
     ticks_.push_back(false);
 }

@@ -87,8 +87,9 @@ class UserModel {
     // Row of the first record with `id`, -1 when there is none.
     int RowOf(std::int32_t id) const;
 
-    // Appends a record as a new, unticked last row.
-    void Append(OnlineUser user);
+    // Appends a record as a new, unticked last row; a record whose id is listed already replaces
+    // that record in its row instead (tick and selection stay), so no user is listed twice.
+    void Put(OnlineUser user);
     // Removes the first record with `id` and its row; the row's tick goes with it, so ticks stay
     // with the users they were given to. The selection keeps its row number when that row still
     // exists, else moves to the last row (none when the list is empty). Returns whether a record

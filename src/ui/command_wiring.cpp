@@ -30,9 +30,17 @@ void SendInputLine(MainWindow& window, chat::ChatClient& chat) {
     chat.ClearUnreadMark();
 }
 
-void SelectTabAndClearMark(chat::ChatClient& chat, int position) {
+// After a click in the user list or a tab switch the user can type at once.
+void FocusInputIfActive(MainWindow& window) {
+    if (window.isActiveWindow()) {
+        window.Input().setFocus();
+    }
+}
+
+void SelectTabAndClearMark(MainWindow& window, chat::ChatClient& chat, int position) {
     chat.SelectTab(position);
     chat.ClearUnreadMark();
+    FocusInputIfActive(window);
 }
 
 // Kick and ban: the message field becomes the command with the user's name, and it is sent.
@@ -68,18 +76,20 @@ void WireRowCommands(MainWindow& window, chat::ChatClient& chat) {
 
 void WireTabCommands(MainWindow& window, chat::ChatClient& chat) {
     CommandRouter& router = window.Commands();
-    router.SetRangeHandler(cmd::kSelectTabBase, cmd::kSelectTabBase + 3, [&chat](int event) {
-        SelectTabAndClearMark(chat, event - cmd::kSelectTabBase);
-    });
-    router.SetHandler(cmd::kSelectPrivateTab, [&chat](int) {
+    router.SetRangeHandler(cmd::kSelectTabBase, cmd::kSelectTabBase + 3,
+                           [&window, &chat](int event) {
+                               SelectTabAndClearMark(window, chat, event - cmd::kSelectTabBase);
+                           });
+    router.SetHandler(cmd::kSelectPrivateTab, [&window, &chat](int) {
         chat.SetPrivateVisible(true);
-        SelectTabAndClearMark(chat, chat.Context().topics.TabCount() - 1);
+        SelectTabAndClearMark(window, chat, chat.Context().topics.TabCount() - 1);
     });
     router.SetHandler(cmd::kPrivateGroupToggle, [&chat](int) {
         chat.SetPrivateVisible(!chat.Context().topics.PrivateVisible());
     });
     router.SetHandler(cmd::kClearTopic, [&chat](int) { chat.ClearCurrentView(); });
-    window.SetTabSwitchHandler([&chat](int position) { SelectTabAndClearMark(chat, position); });
+    window.SetTabSwitchHandler(
+        [&window, &chat](int position) { SelectTabAndClearMark(window, chat, position); });
 }
 
 void WireAppCommands(MainWindow& window, AppCommandActions actions) {
@@ -137,7 +147,10 @@ void WireCommands(MainWindow& window, chat::ChatClient& chat, AppCommandActions 
     WireTabCommands(window, chat);
     WireAppCommands(window, std::move(actions));
 
-    window.SetUserSelectionHandler([&chat](int row) { chat.SelectUserRow(row); });
+    window.SetUserSelectionHandler([&window, &chat](int row) {
+        chat.SelectUserRow(row);
+        FocusInputIfActive(window);
+    });
     window.SetUserTickHandler([&chat](int row, bool ticked) { chat.SetRowTicked(row, ticked); });
     window.SetMenuContextProvider([&chat] { return MenuContextOf(chat.Context()); });
 }

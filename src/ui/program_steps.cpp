@@ -1,19 +1,23 @@
 #include "ui/program_steps.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 
 #include "app/exit_codes.h"
 #include "app/startup.h"
 #include "net/host_info.h"
+#include "ui/open_dialogs.h"
 #include "ui/run_loop.h"
-#include "ui/text_edge.h"
 
 namespace talvoro::ui {
 
 ProgramLogonSteps::ProgramLogonSteps(app::ProcessState& state, app::TerminationSignals* termination,
-                                     int connectTimeoutMs)
-    : state_(state), termination_(termination), connectTimeoutMs_(connectTimeoutMs) {
+                                     int connectTimeoutMs, std::vector<std::string> arguments)
+    : state_(state),
+      termination_(termination),
+      connectTimeoutMs_(connectTimeoutMs),
+      arguments_(std::move(arguments)) {
     WatchSignalsOutsideSession();
 }
 
@@ -32,9 +36,7 @@ void ProgramLogonSteps::WatchSignalsOutsideSession() {
                      [this] {
                          termination_->Consume();
                          state_.QuitRequested = true;
-                         if (QWidget* dialog = QApplication::activeModalWidget()) {
-                             dialog->close();  // the logon step then sees the quit request
-                         }
+                         EndOpenDialogs();  // the logon step then sees the quit request
                      });
 }
 
@@ -45,7 +47,10 @@ std::optional<int> ProgramLogonSteps::RunSession() {
     services.server = server_.get();
     services.serverObserver = server_ ? &observer_ : nullptr;
     services.termination = termination_;
-    services.executablePath = FromQt(QCoreApplication::applicationFilePath());
+    // A file name, not chat text: kept in the file system's encoding.
+    services.executablePath =
+        QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+    services.executableArguments = arguments_;
     services.connectTimeoutMs = connectTimeoutMs_;
     std::optional<int> exitCode;
     {
@@ -81,10 +86,11 @@ std::string ProgramLogonSteps::HostName() {
     return net::NetHostName();
 }
 
-int RunProgramLogon(app::ProcessState& state, app::TerminationSignals* termination) {
+int RunProgramLogon(app::ProcessState& state, app::TerminationSignals* termination,
+                    std::vector<std::string> arguments) {
     // The window may hide to the tray; only the run loop decides when the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
-    ProgramLogonSteps steps(state, termination);
+    ProgramLogonSteps steps(state, termination, net::kConnectTimeoutMs, std::move(arguments));
     LogonOptions options;
     options.dialogServices = DesktopLogonServices();
     options.anonymousNumber = app::RandomAnonymousNumbers();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/process_state.h"
 #include "app/termination_signals.h"
@@ -22,9 +23,11 @@ namespace talvoro::ui {
 
 class ProgramLogonSteps : public LogonSteps {
   public:
-    // `termination` may be null. `connectTimeoutMs` bounds each connection attempt.
+    // `termination` may be null. `connectTimeoutMs` bounds each connection attempt. `arguments`
+    // are the program's own command-line arguments, which "reconnect" starts it with again.
     ProgramLogonSteps(app::ProcessState& state, app::TerminationSignals* termination,
-                      int connectTimeoutMs = net::kConnectTimeoutMs);
+                      int connectTimeoutMs = net::kConnectTimeoutMs,
+                      std::vector<std::string> arguments = {});
     // Stops the own server (its queued output gets a short time to go out).
     ~ProgramLogonSteps() override;
 
@@ -43,6 +46,7 @@ class ProgramLogonSteps : public LogonSteps {
     app::ProcessState& state_;
     app::TerminationSignals* termination_;
     int connectTimeoutMs_;
+    std::vector<std::string> arguments_;
     QtGuiQueue gui_;
     OperatorObserver observer_{gui_};
     std::unique_ptr<server::ChatServer> server_;
@@ -51,7 +55,8 @@ class ProgramLogonSteps : public LogonSteps {
 };
 
 // The logon step with the real steps and desktop services, up to the end of the program.
-// Returns the exit code.
-int RunProgramLogon(app::ProcessState& state, app::TerminationSignals* termination);
+// `arguments` are the program's command-line arguments after its name. Returns the exit code.
+int RunProgramLogon(app::ProcessState& state, app::TerminationSignals* termination,
+                    std::vector<std::string> arguments);
 
 }  // namespace talvoro::ui

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -59,6 +60,12 @@ chat::MessageAnswer Answer(int button, chat::MessageButtons buttons) {
             return buttons == chat::MessageButtons::YesNo ? chat::MessageAnswer::No
                                                           : chat::MessageAnswer::Cancel;
     }
+}
+
+// File names and program arguments are in the file system's encoding, not in the chat's code
+// page.
+QString FileText(const std::string& text) {
+    return QFile::decodeName(QByteArray::fromStdString(text));
 }
 
 }  // namespace
@@ -137,16 +144,16 @@ void QtViewPort::SetMainWindowEnabled(bool enabled) {
 }
 
 void QtViewPort::OpenWithDesktop(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(ToQt(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FileText(path)));
 }
 
 bool QtViewPort::StartProgram(const std::string& path, const std::vector<std::string>& arguments,
                               const std::string& workDir) {
     QStringList list;
     for (const std::string& argument : arguments) {
-        list << ToQt(argument);
+        list << FileText(argument);
     }
-    return QProcess::startDetached(ToQt(path), list, ToQt(workDir));
+    return QProcess::startDetached(FileText(path), list, FileText(workDir));
 }
 
 void QtViewPort::Beep(int frequencyHz) {

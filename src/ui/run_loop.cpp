@@ -18,6 +18,7 @@
 #include "ui/main_window.h"
 #include "ui/menus.h"
 #include "ui/message_field.h"
+#include "ui/open_dialogs.h"
 #include "ui/qt_view_port.h"
 #include "ui/text_edge.h"
 #include "ui/tray_icon.h"
@@ -124,6 +125,7 @@ void RunLoop::Build() {
     chat::ChatHooks hooks;
     hooks.awayReset = [this] { AwayReset(); };
     hooks.executablePath = services_.executablePath;
+    hooks.executableArguments = services_.executableArguments;
     hooks.writeRestartHelper = [](const std::string& path) { transfer::WriteRestartHelper(path); };
     chat_ = std::make_unique<chat::ChatClient>(state_, *port_, session_,
                                                state_.Log ? &*state_.Log : nullptr,
@@ -198,8 +200,7 @@ void RunLoop::WireServer() {
 void RunLoop::WatchSignals() {
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &tick_, [this] {
         if (!state_.ServiceMode) {
-            state_.QuitRequested = true;
-            CheckQuit();
+            Terminate();
         }
     });
     if (services_.termination == nullptr || services_.termination->fd() < 0) {
@@ -210,9 +211,16 @@ void RunLoop::WatchSignals() {
     QObject::connect(signalNotifier_.get(), &QSocketNotifier::activated, signalNotifier_.get(),
                      [this] {
                          services_.termination->Consume();
-                         state_.QuitRequested = true;
-                         CheckQuit();
+                         Terminate();
                      });
+}
+
+// A signal or the desktop session's end: whatever box or dialog is open is cancelled, so that the
+// loop it runs returns and the orderly end follows at once.
+void RunLoop::Terminate() {
+    state_.QuitRequested = true;
+    EndOpenDialogs();
+    CheckQuit();
 }
 
 void RunLoop::SaveSettings() {

@@ -10,7 +10,8 @@
 // RequestQuit, a refusal or new version from the server, a lost connection after its question,
 // the server's confirmed quit, a termination signal, the end of the desktop session). The loop
 // notices it after the event that set it (other threads' settings within a second, or at once
-// through QuitConfirmed) and shuts down.
+// through QuitConfirmed) and shuts down. A termination signal and the session's end first cancel
+// every open box and dialog, whose loops would otherwise hold the end up.
 //
 // Thread: GUI thread only. One RunLoop runs at a time.
 
@@ -22,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/process_state.h"
 #include "app/termination_signals.h"
@@ -47,6 +49,7 @@ struct RunServices {
     OperatorObserver* serverObserver = nullptr;      // the server's observer, with `server`
     app::TerminationSignals* termination = nullptr;  // may be null
     std::string executablePath;  // started again by "reconnect"; empty: no restart
+    std::vector<std::string> executableArguments;  // what "reconnect" starts it with
     int connectTimeoutMs = net::kConnectTimeoutMs;
 };
 
@@ -90,6 +93,7 @@ class RunLoop {
     void OnAwayTimer();
     void AwayReset();
     void ToggleAway();
+    void Terminate();
     void CheckQuit();
     int Shutdown();
 

@@ -2,11 +2,21 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <algorithm>
+#include <array>
 
 #include "app/identifiers.h"
 #include "ui/images.h"
 
 namespace talvoro::ui {
+
+namespace {
+
+// The widest text each of the first three fields shows in practice.
+constexpr std::array<const char*, 3> kWidestTexts = {"Running: 00d00h00m00s",
+                                                     "Total Messages: 000000", "Clients: 00"};
+
+}  // namespace
 
 StatusBar::StatusBar(const ImageStore& images, QWidget* parent) : QStatusBar(parent) {
     setSizeGripEnabled(true);
@@ -19,7 +29,11 @@ StatusBar::StatusBar(const ImageStore& images, QWidget* parent) : QStatusBar(par
         if (i + 1 < fields_.size()) {
             // At least the classic width; wider where this desktop's font needs it, so that
             // "Running: 0d01h02m03s" is never clipped.
-            label->setMinimumWidth(kFieldWidths[i]);
+            const QMargins margins = label->contentsMargins();
+            const int textWidth =
+                label->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestTexts[i])) +
+                margins.left() + margins.right();
+            label->setMinimumWidth(std::max(kFieldWidths[i], textWidth));
             addWidget(label);
             continue;
         }

@@ -193,6 +193,7 @@ TEST_F(SessionDispatch, when_a_user_leaves_selection_and_ticks_follow_the_rows_r
 }
 
 TEST_F(SessionDispatch, failed_send_on_another_thread_asks_once_on_the_gui_thread_and_restarts) {
+    ctx().hooks.executableArguments = {"/service", "/home/ann/chat"};
     Welcome();
     view.answers.push_back(MessageAnswer::Yes);
     std::thread([&] { client->OnSendFailed(); }).join();
@@ -203,8 +204,11 @@ TEST_F(SessionDispatch, failed_send_on_another_thread_asks_once_on_the_gui_threa
                   {"Talvoro: Network Troubles",
                    "Could not communicate with server srv!\n\nShall i try to reconnect?",
                    MessageButtons::YesNo, MessageIcon::Error}}));
-    EXPECT_EQ(view.programs, (std::vector<test::StartedProgram>{{"/opt/talvoro/talvoro", {}, ""}}));
+    EXPECT_EQ(view.programs, (std::vector<test::StartedProgram>{
+                                 {"/opt/talvoro/talvoro", {"/service", "/home/ann/chat"}, ""}}));
     EXPECT_TRUE(state.QuitRequested);
+    client->OnSendFailed();  // the session is ending: no second question
+    EXPECT_EQ(view.questions.size(), 1U);
 }
 
 TEST_F(SessionDispatch,

@@ -63,6 +63,38 @@ TEST(WhisperPrefix, replaces_an_existing_prefix_or_prepends_one) {
     EXPECT_EQ(WhisperPrefix("@@: x", "bob"), "@@bob: @: x");
 }
 
+class Roster : public test::ChatFixture {
+  protected:
+    void SetUp() override { StartClient(); }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const UserRow& row : view.rows) {
+            names.push_back(row.name);
+        }
+        return names;
+    }
+};
+
+// The server lists connections that have not logged on with an empty name (never announcing
+// their end) and may send join records before the welcome: neither leaves a blank or a doubled
+// row.
+TEST_F(Roster, unnamed_records_are_left_out_and_known_ids_are_replaced_in_place) {
+    ReceiveRoster({User(4, "")});     // a port scan while alone: no row, no line
+    ReceiveRoster({User(5, "bob")});  // a join before the own welcome
+    ReceiveRoster({User(3, " "), User(1, "srv"), User(5, "bob"), User(9, "alice"), User(12, "")});
+    EXPECT_EQ(Names(), (std::vector<std::string>{"bob", "srv", "alice"}));
+    EXPECT_EQ(ctx().own.id, 9);
+    EXPECT_EQ(ctx().serverName, "srv");
+    EXPECT_EQ(view.status[2], "Clients: 3");
+    EXPECT_EQ(view.Lines(kMainView).front(),
+              "** bob has joined, client version 1.6.0.0 (12:34:56)");
+    ReceiveRoster({User(5, "bob", 1550)});  // listed again: replaced where it is
+    EXPECT_EQ(Names(), (std::vector<std::string>{"bob", "srv", "alice"}));
+    EXPECT_EQ(ctx().users.FindById(5)->version, 1550);
+    Receive(Payload(K::UserQuit, {"5", "** bob has quit"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"srv", "alice"}));  // no ghost left
+}
+
 class UserList : public test::ChatFixture {
   protected:
     void SetUp() override {

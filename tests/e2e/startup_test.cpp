@@ -6,7 +6,14 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
 
+#include "net/connection.h"
+#include "net/frame.h"
+#include "net/message_kind.h"
+#include "net/transport.h"
 #include "support/program_process.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
@@ -14,6 +21,7 @@
 namespace talvoro {
 namespace {
 
+using Lines = std::vector<std::string>;
 using test::LogLines;
 
 bool IsStartLine(const std::string& line) {
@@ -21,27 +29,28 @@ bool IsStartLine(const std::string& line) {
            line.ends_with(") started");
 }
 
+// Exactly one line: a log left by an earlier run also begins with a start line.
+bool OnlyStartLine(const Lines& lines) {
+    return lines.size() == 1 && IsStartLine(lines.front());
+}
+
 class ProgramTest : public ::testing::Test {
   protected:
-    // Starts the program, waits for the start line of this run, sends `signalNumber` and returns
-    // the log's lines once the program has ended with status 0.
-    std::vector<std::string> RunUntilSignal(int signalNumber) {
+    // Starts the program, waits until `ready` holds for the log of this run, sends `signalNumber`
+    // and returns the log's lines once the program has ended with status 0 (within 5 s).
+    Lines RunUntilSignal(int signalNumber, const std::function<bool(const Lines&)>& ready) {
         test::ProgramProcess program(TALVORO_PROGRAM, {data_.dir()},
                                      {"XDG_DATA_HOME=" + xdg_.dir()});
         if (!program.started()) {
             ADD_FAILURE() << "cannot start " << TALVORO_PROGRAM;
             return {};
         }
-        // Exactly one line: a log left by an earlier run also begins with a start line.
         const bool up = test::WaitUntil(
-            [&] {
-                const std::vector<std::string> lines = LogLines(data_.file("Talvoro.log"));
-                return program.Exited() || (lines.size() == 1 && IsStartLine(lines.front()));
-            },
+            [&] { return program.Exited() || ready(LogLines(data_.file("Talvoro.log"))); },
             std::chrono::seconds(30), std::chrono::milliseconds(10));
-        EXPECT_TRUE(up && !program.Exited()) << "no start line, or the program ended at once";
+        EXPECT_TRUE(up && !program.Exited()) << "not ready, or the program ended at once";
         program.Signal(signalNumber);
-        const int status = program.WaitForStatus();
+        const int status = program.WaitForStatus(std::chrono::seconds(5));
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
         return LogLines(data_.file("Talvoro.log"));
     }
@@ -50,27 +59,52 @@ class ProgramTest : public ::testing::Test {
     test::TempDir xdg_;
 };
 
-TEST_F(ProgramTest, sigterm_and_sigint_end_the_program_through_the_orderly_shutdown) {
+// The server refuses the logon and closes at once; the signal arrives while the refusal's box
+// waits for the user, and still ends the program through the orderly shutdown.
+TEST_F(ProgramTest, sigterm_and_sigint_end_the_program_in_order_even_with_a_box_open) {
     for (const int signalNumber : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signalNumber);
         std::filesystem::remove(data_.file("Talvoro.log"));
-        const std::vector<std::string> lines = RunUntilSignal(signalNumber);
-        ASSERT_EQ(lines.size(), 2U);
+        net::Transport server;
+        ASSERT_NE(server.NetCreateServer(0, "127.0.0.1"), 0);
+        std::ofstream(data_.file("Talvoro.ini"), std::ios::binary)
+            << "[Prefs]\r\nUsername=bob\r\nHost=127.0.0.1\r\nPort=" << server.LocalPort()
+            << "\r\nAutoLogon=1\r\nAwayMessage=0\r\n";
+        const Lines lines = RunUntilSignal(signalNumber, [&](const Lines& log) {
+            if (server.NetServerEvent() == net::kNetConnected) {
+                const int client = server.NetEventClient();
+                const std::string refusal(1, net::KindChar(net::MessageKind::Refusal));
+                net::NetSend(client,
+                             *net::EncodeFrame(0, refusal + "** Server has been terminated!"));
+                server.NetCloseConnection(client);
+            }
+            if (log.size() < 2 || !log[1].ends_with(" INFO: Running as CLIENT")) {
+                return false;
+            }
+            // The frame waits in the socket until the loop runs: time to open the box.
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            return true;
+        });
+        ASSERT_EQ(lines.size(), 3U);
         EXPECT_TRUE(IsStartLine(lines[0])) << lines[0];
-        EXPECT_TRUE(lines[1].ends_with(" INFO: Terminated")) << lines[1];
+        EXPECT_TRUE(lines[2].ends_with(" INFO: Terminated")) << lines[2];
     }
-    EXPECT_TRUE(std::filesystem::is_directory(data_.file("Transfer")));
-    EXPECT_TRUE(std::filesystem::is_directory(data_.file("Topics")));
-    EXPECT_FALSE(std::filesystem::exists(xdg_.file("Oskvale")));
 }
 
+// Signalled in the logon dialog: the log holds the start line and "Terminated"; the next start
+// moves it to "Talvoro.old".
 TEST_F(ProgramTest, second_start_moves_the_previous_log_to_old) {
-    RunUntilSignal(SIGTERM);
+    const Lines first = RunUntilSignal(SIGTERM, OnlyStartLine);
+    ASSERT_EQ(first.size(), 2U);
+    EXPECT_TRUE(first[1].ends_with(" INFO: Terminated")) << first[1];
     const std::string firstRun = test::ReadFileText(data_.file("Talvoro.log"));
-    const std::vector<std::string> lines = RunUntilSignal(SIGTERM);
+    const Lines lines = RunUntilSignal(SIGINT, OnlyStartLine);
     EXPECT_EQ(test::ReadFileText(data_.file("Talvoro.old")), firstRun);
     ASSERT_EQ(lines.size(), 2U);
     EXPECT_TRUE(IsStartLine(lines[0])) << lines[0];
+    EXPECT_TRUE(std::filesystem::is_directory(data_.file("Transfer")));
+    EXPECT_TRUE(std::filesystem::is_directory(data_.file("Topics")));
+    EXPECT_FALSE(std::filesystem::exists(xdg_.file("Oskvale")));
 }
 
 }  // namespace

@@ -19,27 +19,6 @@ TEST(MainWindowLayout, initial_places_match_the_default_client_size) {
     EXPECT_EQ(rects.emoticonToolBar, QRect(2, 356, 400, 22));
 }
 
-TEST(MainWindowLayout, places_the_controls_with_the_user_list_step_between_699_and_700) {
-    const ControlRects start = Start();
-    const ControlRects narrow = LayoutRects(start, QSize(699, 500), kStatus);
-    const ControlRects rects = LayoutRects(start, QSize(700, 500), kStatus);
-    const int h = 500 - kStatus;
-    EXPECT_EQ(narrow.userList.height(), h - 51);
-    EXPECT_EQ(rects.userList.height(), h - 32);
-    EXPECT_EQ(rects.userList.bottom() - narrow.userList.bottom(), 19);
-    EXPECT_EQ(narrow.userList.x(), 699 - 145);
-    EXPECT_EQ(rects.userList.x(), 700 - 145);
-    EXPECT_EQ(rects.textView, QRect(5, 30, 700 - 158, h - 89));
-    EXPECT_EQ(rects.tabBar, QRect(5, 5, 700 - 158, 25));
-    EXPECT_EQ(rects.userToolBar, QRect(QPoint(700 - 148, 5), start.userToolBar.size()));
-    EXPECT_EQ(rects.emoticonToolBar, QRect(QPoint(2, h - 23), start.emoticonToolBar.size()));
-    EXPECT_EQ(rects.inputLine, QRect(5, h - 55, 700 - 208, 32));
-    EXPECT_EQ(rects.sendButton, QRect(700 - 202, h - 55, 50, 32));
-    // Coordinates the rule does not name are kept.
-    EXPECT_EQ(rects.userList.y(), start.userList.y());
-    EXPECT_EQ(rects.userList.width(), start.userList.width());
-}
-
 TEST(SavedPlacement, is_used_only_when_switched_on_large_enough_and_on_the_screen) {
     const QSize screen(1280, 1000);
     const struct {

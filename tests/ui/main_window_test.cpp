@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -133,12 +134,24 @@ TEST_F(MainWindowTest, lays_out_by_the_rule_with_the_19_pixel_step_at_700_wide) 
     EXPECT_EQ(window->CurrentView()->geometry(), QRect(5, 30, 700 - 158, h - 89));
     EXPECT_EQ(window->Input().geometry(), QRect(5, h - 55, 700 - 208, 32));
     EXPECT_EQ(window->SendButton().geometry().topLeft(), QPoint(700 - 202, h - 55));
+    EXPECT_EQ(window->Tabs().Bar().geometry(), QRect(5, 5, 700 - 158, 25));
     EXPECT_EQ(window->EmoticonHolder().geometry(), QRect(QPoint(2, h - 23), bar.sizeHint()));
     // The frame cannot be dragged below 563 x 240.
     window->resize(300, 100);
     QTest::qWait(0);
     EXPECT_GE(window->frameGeometry().width(), 563);
     EXPECT_GE(window->frameGeometry().height(), 240);
+    // Even then a long server message does not clip the uptime.
+    const QString uptime = QStringLiteral("Running: 0d01h02m03s");
+    window->Status().SetField(chat::StatusField::Uptime, uptime);
+    window->Status().SetField(chat::StatusField::ServerMessage, QString(300, QLatin1Char('x')));
+    QTest::qWait(0);
+    for (const QLabel* label : window->Status().findChildren<QLabel*>()) {
+        if (label->text() == uptime) {
+            EXPECT_GE(label->contentsRect().width(),
+                      label->fontMetrics().horizontalAdvance(uptime));
+        }
+    }
 }
 
 TEST_F(MainWindowTest, enter_sends_and_shift_enter_inserts_a_line_break) {

@@ -6,15 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QMessageBox>
-#include <QPushButton>
+#include <QPointer>
 #include <QTest>
+#include <csignal>
 
 #include "app/exit_codes.h"
 #include "app/identifiers.h"
 #include "net/frame.h"
 #include "net/message_kind.h"
 #include "net/transport.h"
+#include "net/user_roster.h"
 #include "support/program_process.h"
 #include "support/qt_app.h"
 #include "support/raw_client.h"
@@ -26,6 +29,7 @@
 #include "ui/qt_gui_queue.h"
 #include "ui/status_bar.h"
 #include "ui/tray_icon.h"
+#include "ui/user_list_widget.h"
 
 namespace talvoro::ui {
 namespace {
@@ -77,8 +81,10 @@ class HandServer {
         return client_ >= 0;
     }
     void Send(MessageKind kind, std::string_view text) {
-        const std::optional<std::string> frame =
-            net::EncodeFrame(0, std::string(1, net::KindChar(kind)) + std::string(text));
+        Send(std::string(1, net::KindChar(kind)) + std::string(text));
+    }
+    void Send(const std::string& payload) {
+        const std::optional<std::string> frame = net::EncodeFrame(0, payload);
         ASSERT_TRUE(frame.has_value());
         ASSERT_TRUE(net::NetSend(client_, *frame));
     }
@@ -97,32 +103,53 @@ TEST_F(RunLoopTest, connection_that_cannot_be_opened_returns_without_building_an
     EXPECT_TRUE(Log().empty());
 }
 
+// Ticks, new content, the focus after a row click and a tab switch; then the lost server's
+// question, which SIGTERM cancels: the program ends in order without a new instance.
 TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_server_is_lost) {
     HandServer server;
     state.settings.Port = server.Port();
+    app::TerminationSignals termination;
+    services.termination = &termination;
     RunLoop loop(state, services);
     const auto field = [&loop](chat::StatusField f) {
         return loop.Window()->Status().Field(f).toStdString();
     };
+    const auto inputFocused = [&loop] {
+        return QApplication::focusWidget() == &loop.Window()->Input();
+    };
     QString question;
     script.Step("accepted", [&] { return server.Accepted(); })
-        .Step("window shown", [&] { return loop.Window() != nullptr && state.WindowShown; })
+        .Step(
+            "window shown and active",
+            [&] { return loop.Window() != nullptr && loop.Window()->isActiveWindow(); },
+            [&] {
+                server.Send(net::EncodeUserRoster({{{2, 0, "bob", 0, "", 1600}}}, 1600));
+            })
         .Step(
             "first tick",
             [&] {
                 return field(chat::StatusField::Uptime).starts_with("Running: 0d00h00m0") &&
-                       field(chat::StatusField::Messages) == "Total Messages: 0";
+                       field(chat::StatusField::Messages) == "Total Messages: 1";
             },
-            [&] { server.Send(MessageKind::ServerNotice, "** notice one"); })
+            [&] {
+                UserListWidget& list = loop.Window()->UserList();
+                list.setFocus();
+                list.clearSelection();  // the user's own change of the selection
+                EXPECT_TRUE(inputFocused());
+                list.setFocus();
+                loop.Window()->Dispatch(app::cmd::kSelectTabBase);  // Alt+1
+                EXPECT_TRUE(inputFocused());
+                server.Send(MessageKind::ServerNotice, "** notice one");
+            })
         .Step(
             "new content marked",
-            [&] { return state.MessageCount == 1 && state.UnreadTabs[0] == 1; },
+            [&] { return state.MessageCount == 2 && state.UnreadTabs[0] == 1; },
             [&] { server.CloseClient(); })
         .Dialog("Talvoro: Network Troubles", [&](QWidget& box) {
             auto* messageBox = qobject_cast<QMessageBox*>(&box);
             ASSERT_NE(messageBox, nullptr);
             question = messageBox->text();
-            messageBox->button(QMessageBox::No)->click();  // no new instance
+            std::raise(SIGTERM);
         });
     RunToTheEnd(loop);
     EXPECT_TRUE(question.startsWith(QStringLiteral("Could not communicate with server")))
@@ -130,6 +157,40 @@ TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_ser
     const std::vector<std::string> lines = Log();
     ASSERT_EQ(lines.size(), 2U);
     EXPECT_TRUE(lines[0].ends_with(" INFO: Running as CLIENT")) << lines[0];
+    EXPECT_TRUE(lines[1].ends_with(" INFO: Terminated")) << lines[1];
+}
+
+// The server refuses and closes at once, as it does: the refusal's box is the only box, also
+// while the close is read behind it, and OK ends the program in order.
+TEST_F(RunLoopTest, refusal_then_close_shows_one_box_and_ends_without_a_reconnect_question) {
+    HandServer server;
+    state.settings.Port = server.Port();
+    RunLoop loop(state, services);
+    QPointer<QWidget> refusal;
+    QElapsedTimer boxOpen;
+    script
+        .Step(
+            "accepted", [&] { return server.Accepted(); },
+            [&] {
+                server.Send(MessageKind::Refusal, "** Server has been terminated!");
+                server.CloseClient();
+            })
+        .Dialog(QStringLiteral("Talvoro: Error connecting to server"),
+                [&](QWidget& box) {
+                    refusal = &box;
+                    boxOpen.start();
+                })
+        .Step(
+            "box open a while",  // the close is read meanwhile; a settle, not asserted
+            [&] { return boxOpen.isValid() && boxOpen.elapsed() > 500; },
+            [&] {
+                EXPECT_TRUE(state.QuitRequested.load());
+                ASSERT_EQ(QApplication::activeModalWidget(), refusal.data());  // nothing on top
+                QTest::keyClick(refusal.data(), Qt::Key_Return);
+            });
+    RunToTheEnd(loop);
+    const std::vector<std::string> lines = Log();
+    ASSERT_EQ(lines.size(), 2U);
     EXPECT_TRUE(lines[1].ends_with(" INFO: Terminated")) << lines[1];
 }
 
