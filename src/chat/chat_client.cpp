@@ -7,7 +7,7 @@
 #include "chat/topic_events.h"
 #include "chat/user_list.h"
 #include "net/frame.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 
 namespace talvoro::chat {
 
@@ -102,7 +102,7 @@ void ChatClient::ClearCurrentView() {
 
 void ChatClient::SetAwayStatus(OwnStatus status) {
     const bool away = status == OwnStatus::Away;
-    ctx_.link.SendToServer(net::BuildPayload(net::MessageKind::AwayStatus, {away ? "1" : "0"}));
+    ctx_.link.SendToServer(net::AwayStatusToServer{away}.Encode());
     ctx_.own.status = status;
 }
 

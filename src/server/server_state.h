@@ -17,6 +17,7 @@
 
 #include "app/settings.h"
 #include "server/client_table.h"
+#include "server/keep_alive.h"
 #include "server/outbox.h"
 #include "server/server_clock.h"
 
@@ -28,6 +29,8 @@ struct ServerConfig {
     bool versionPushAvailable = false;
     // A connection that has not logged on by then is closed.
     std::chrono::seconds logonDeadline{60};
+    // "KeepAliveCycleTime" is held to this..kKeepAliveCycleMax seconds.
+    std::chrono::seconds keepAliveCycleMin{kKeepAliveCycleMin};
 };
 
 // The last FileHeader: who sends the next file block on a chat connection, and its name.

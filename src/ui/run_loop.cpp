@@ -12,7 +12,7 @@
 #include "app/identifiers.h"
 #include "app/preferences.h"
 #include "app/startup.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 #include "transfer/restart_helper_file.h"
 #include "ui/command_wiring.h"
 #include "ui/main_window.h"
@@ -294,7 +294,7 @@ void RunLoop::OnServerReadable() {
         // server: report it the way a failed send is reported (once, with the reconnect question).
         readNotifier_->setEnabled(false);
         if (!state_.QuitRequested.load()) {
-            session_.SendToServer(net::BuildPayload(net::MessageKind::Heartbeat, {"#"}));
+            session_.SendToServer(net::Heartbeat{}.Encode());
         }
     }
     HandleNewContent();
