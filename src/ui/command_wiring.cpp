@@ -7,6 +7,7 @@
 #include "ui/message_field.h"
 #include "ui/options_dialog.h"
 #include "ui/text_edge.h"
+#include "ui/topic_commands.h"
 #include "ui/user_details_box.h"
 #include "ui/user_list_widget.h"
 
@@ -188,6 +189,7 @@ void WireCommands(MainWindow& window, chat::ChatClient& chat, AppCommandActions 
     router.SetHandler(cmd::kGroupReject, [&chat](int) { chat.RejectTicked(); });
     WireRowCommands(window, chat);
     WireTabCommands(window, chat);
+    WireTopicCommands(window, chat);
     WireAppCommands(window, chat, std::move(actions));
     WireInformationCommands(window, chat);
 

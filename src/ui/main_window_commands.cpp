@@ -8,6 +8,7 @@
 
 #include "app/identifiers.h"
 #include "ui/about_box.h"
+#include "ui/archive_actions.h"
 #include "ui/chat_view_widget.h"
 #include "ui/emoticon_bar.h"
 #include "ui/find_dialog.h"
@@ -48,6 +49,7 @@ void MainWindow::RegisterBuiltInCommands() {
     router_.SetHandler(cmd::kSelectAll, [this](int) {
         if (ChatViewWidget* view = CurrentView()) {
             view->selectAll();
+            view->setFocus();
         }
     });
     router_.SetHandler(cmd::kClearSelection, [this](int) {
@@ -55,11 +57,12 @@ void MainWindow::RegisterBuiltInCommands() {
             QTextCursor cursor = view->textCursor();
             cursor.clearSelection();
             view->setTextCursor(cursor);
+            view->setFocus();
         }
     });
     router_.SetHandler(cmd::kCopy, [this](int) {
         if (ChatViewWidget* view = CurrentView()) {
-            view->copy();
+            CopySelection(*view);  // plain text with CR LF line ends
         }
     });
     const auto tickAll = [this](bool ticked) {
