@@ -4,6 +4,7 @@
 
 #include "chat/chat_display.h"
 #include "chat/server_frames.h"
+#include "chat/topic_archive.h"
 #include "chat/topic_events.h"
 #include "chat/user_list.h"
 #include "net/frame.h"
@@ -15,12 +16,20 @@ ChatClient::ChatClient(app::ProcessState& state, ViewPort& port, net::ServerLink
                        app::EventLog* log, DateClock clock, ChatHooks hooks, GuiQueue* gui)
     : ctx_(state, port, link, log, std::move(clock), std::move(hooks)),
       gui_(gui),
-      guiThread_(std::this_thread::get_id()) {}
+      guiThread_(std::this_thread::get_id()) {
+    // Archiving and restoring topics are the chat core's own unless a caller replaces them.
+    if (!ctx_.hooks.archiveView) {
+        ctx_.hooks.archiveView = [this](int view) { ArchiveView(ctx_, view); };
+    }
+    if (!ctx_.hooks.restoreTopics) {
+        ctx_.hooks.restoreTopics = [this] { RestoreTopics(ctx_); };
+    }
+}
 
 void ChatClient::Start() {
     StartTabs(ctx_);
     ShowUserCount(ctx_);
-    RebuildUserList(ctx_);
+    chat::RebuildUserList(ctx_);
 }
 
 void ChatClient::SetFrameResultHandler(std::function<void(const FrameResult&)> handler) {
@@ -67,7 +76,7 @@ void ChatClient::SetRowTicked(int row, bool ticked) {
 
 void ChatClient::SetAllTicked(bool ticked) {
     ctx_.users.SetAllTicked(ticked);
-    RebuildUserList(ctx_);
+    chat::RebuildUserList(ctx_);
 }
 
 void ChatClient::ToggleRejectRow(int row) {
@@ -101,6 +110,26 @@ void ChatClient::ClearUnreadMark() {
 
 void ChatClient::ClearCurrentView() {
     ctx_.text.Clear(ctx_.text.CurrentView());
+}
+
+TitleCheck ChatClient::RequestSpawn(std::string_view typed, bool sticky) {
+    return chat::RequestSpawn(ctx_, typed, sticky);
+}
+
+bool ChatClient::RequestClose(int position) {
+    return chat::RequestClose(ctx_, position);
+}
+
+bool ChatClient::SaveSession(const std::string& path) {
+    return chat::SaveSession(ctx_, path);
+}
+
+bool ChatClient::SaveTopicsAtShutdown() {
+    return chat::SaveTopicsAtShutdown(ctx_);
+}
+
+void ChatClient::RebuildUserList() {
+    chat::RebuildUserList(ctx_);
 }
 
 void ChatClient::SetAwayStatus(OwnStatus status) {

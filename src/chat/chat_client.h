@@ -25,6 +25,7 @@
 #include "chat/gui_queue.h"
 #include "chat/send_action.h"
 #include "chat/server_frames.h"
+#include "chat/topic_requests.h"
 #include "net/client_session.h"
 
 namespace talvoro::chat {
@@ -67,6 +68,14 @@ class ChatClient : public net::SessionEvents {
     void ClearUnreadMark();
     // "&Clear Topic Content": empties the current view.
     void ClearCurrentView();
+    // Topics: spawn (returns the title check), close the topic at tab `position` when allowed.
+    TitleCheck RequestSpawn(std::string_view typed, bool sticky);
+    bool RequestClose(int position);
+    // Archives: the current tab's view to `path`; every tab and "Topics.ini" at shutdown.
+    bool SaveSession(const std::string& path);
+    bool SaveTopicsAtShutdown();
+    // Redraws the user list (after "ListUserColors" changed).
+    void RebuildUserList();
 
     // Sends the own away status ("1" away, "0" present) and keeps it.
     void SetAwayStatus(OwnStatus status);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,10 @@ struct ChatContext {
     ChatText text;
     std::string serverName;
     std::string lastWhisperer;  // the sender of the last whisper received
-    int currentTab = 0;         // selected tab position
+    // Topics announced from "Topics.ini" whose announcement has not come back: title -> the saved
+    // file of a sticky one ("" otherwise).
+    std::map<std::string, std::string> pendingRestores;
+    int currentTab = 0;  // selected tab position
     bool sendWorkerRunning = false;
 
     // "hh:ii:ss" of now.

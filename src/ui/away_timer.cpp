@@ -37,6 +37,13 @@ void AwayTimer::Reset() {
     Arm();
 }
 
+void AwayTimer::Restart() {
+    if (timer_.isActive()) {
+        timer_.stop();
+        Arm();
+    }
+}
+
 void AwayTimer::Toggle() {
     if (status_() == chat::OwnStatus::Away) {
         setStatus_(chat::OwnStatus::Present);

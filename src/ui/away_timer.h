@@ -30,6 +30,8 @@ class AwayTimer {
     void Arm();
     // The away reset after user activity.
     void Reset();
+    // A running timer starts over (its period or the setting changed).
+    void Restart();
     // The manual toggle (event 5).
     void Toggle();
     // For good: the session ends; Arm() does nothing afterwards.

@@ -1,9 +1,15 @@
 #include "ui/command_wiring.h"
 
+#include "chat/user_list.h"
 #include "chat/user_model.h"
+#include "net/messages_status.h"
 #include "ui/code_page_text.h"
 #include "ui/identifiers.h"
 #include "ui/message_field.h"
+#include "ui/options_dialog.h"
+#include "ui/topic_commands.h"
+#include "ui/user_details_box.h"
+#include "ui/user_list_widget.h"
 
 namespace talvoro::ui {
 
@@ -98,8 +104,42 @@ void WireTabCommands(MainWindow& window, chat::ChatClient& chat) {
         [&window, &chat](int position) { SelectTabAndClearMark(window, chat, position); });
 }
 
-void WireAppCommands(MainWindow& window, AppCommandActions actions) {
+void WireInformationCommands(MainWindow& window, chat::ChatClient& chat) {
+    window.Commands().SetRangeHandler(
+        cmd::kDetailsRowBase, cmd::kDetailsRowBase + cmd::kRowRangeSize - 1,
+        [&window, &chat](int event) {
+            const chat::UserModel& users = chat.Context().users;
+            if (const chat::OnlineUser* user = users.AtRow(event - cmd::kDetailsRowBase)) {
+                StartUserDetails(window, window.Workers(), *user,
+                                 users.NoFileReceiveList.Contains(user->id));
+            }
+        });
+}
+
+OptionsActions OptionsActionsOf(MainWindow& window, chat::ChatClient& chat,
+                                const AppCommandActions& actions) {
+    OptionsActions options;
+    options.rebuildUserList = [&window, &chat] {
+        window.UserList().SetUserColors(chat.Context().state.settings.ListUserColors != 0);
+        chat.RebuildUserList();
+    };
+    options.startFileServer = actions.startFileServer;
+    options.sendFileReceiveStatus = [&chat](bool refused) {
+        chat.Context().link.SendToServer(net::FileReceiveStatusToServer{refused}.Encode());
+    };
+    options.stopKeepAlive = actions.stopKeepAlive;
+    options.restartAwayTimer = actions.restartAwayTimer;
+    options.awayReset = actions.awayReset;
+    options.saveSettings = actions.saveSettings;
+    return options;
+}
+
+void WireAppCommands(MainWindow& window, chat::ChatClient& chat, AppCommandActions actions) {
     CommandRouter& router = window.Commands();
+    router.SetHandler(cmd::kPreferences,
+                      [&window, &chat, options = OptionsActionsOf(window, chat, actions)](int) {
+                          OpenOptionsDialog(window, chat.Context().state, options);
+                      });
     const auto wire = [&router](int event, std::function<void()> action) {
         if (action) {
             router.SetHandler(event, [action = std::move(action)](int) { action(); });
@@ -153,7 +193,9 @@ void WireCommands(MainWindow& window, chat::ChatClient& chat, AppCommandActions 
     router.SetHandler(cmd::kGroupReject, [&chat](int) { chat.RejectTicked(); });
     WireRowCommands(window, chat, actions.awayReset);
     WireTabCommands(window, chat);
-    WireAppCommands(window, std::move(actions));
+    WireTopicCommands(window, chat);
+    WireAppCommands(window, chat, std::move(actions));
+    WireInformationCommands(window, chat);
 
     window.SetUserSelectionHandler([&window, &chat](int row) {
         chat.SelectUserRow(row);

@@ -7,6 +7,7 @@
 // keep the program-wide namespace app:: wherever they are used. Plain constants, any thread.
 
 #include <array>
+#include <cstddef>
 
 #include "chat/chat_ids.h"
 
@@ -44,6 +45,12 @@ constexpr int kAway = 4713;
 constexpr int kOneSecondPeriodMs = 1000;
 constexpr int kAwayMinuteMs = 60000;  // the away period is "AwayTime" times this
 }  // namespace timer
+
+// Worker thread slots (ThreadSlots).
+namespace slot {
+constexpr std::size_t kAboutBox = 4;
+constexpr std::size_t kUserDetails = 8;
+}  // namespace slot
 
 // Command (event) numbers.
 namespace cmd {

@@ -9,6 +9,7 @@
 #include "ui/balloon_tip.h"
 #include "ui/chat_view_widget.h"
 #include "ui/code_page_text.h"
+#include "ui/emoticon_bar.h"
 #include "ui/identifiers.h"
 #include "ui/images.h"
 #include "ui/main_shortcuts.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(app::ProcessState& state, const ImageStore& images,
     UpdateTabShortcuts();
     router_.SetFallback([this](int event) { ShowNotAvailable(event); });
     RegisterBuiltInCommands();
+    InstallEmoticonBar(*new EmoticonBar(images, [this](int button) { Dispatch(button); }));
     ApplySizeLimits();
     ApplyLayout();
 }

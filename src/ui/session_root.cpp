@@ -4,6 +4,7 @@
 
 #include "app/preferences.h"
 #include "net/messages.h"
+#include "transfer/restart_helper_file.h"
 #include "ui/away_timer.h"
 #include "ui/command_wiring.h"
 #include "ui/identifiers.h"
@@ -101,6 +102,7 @@ void SessionRoot::Build() {
     hooks.awayReset = [this] { away_->Reset(); };
     hooks.executablePath = services_.executablePath;
     hooks.executableArguments = services_.executableArguments;
+    hooks.writeRestartHelper = [](const std::string& path) { transfer::WriteRestartHelper(path); };
     chat_ = std::make_unique<chat::ChatClient>(state_, *port_, session_,
                                                state_.Log ? &*state_.Log : nullptr,
                                                chat::DateClock{}, hooks, services_.gui);
@@ -158,6 +160,13 @@ void SessionRoot::WireWindow() {
     actions.requestQuit = [this] { end_->RequestQuit(); };
     actions.toggleAway = [this] { away_->Toggle(); };
     actions.awayReset = [this] { away_->Reset(); };
+    actions.saveSettings = [this] { SaveSettings(); };
+    actions.stopKeepAlive = [this] {
+        if (services_.server != nullptr) {
+            services_.server->StopKeepAlive();
+        }
+    };
+    actions.restartAwayTimer = [this] { away_->Restart(); };
     WireCommands(*window_, *chat_, std::move(actions));
 }
 
@@ -228,6 +237,7 @@ void SessionRoot::Tick() {
 }
 
 int SessionRoot::Shutdown() {
+    chat_->SaveTopicsAtShutdown();  // archives and "Topics.ini" ("AutoSaveSession")
     tick_.stop();
     away_->Stop();
     readNotifier_.reset();

@@ -184,10 +184,10 @@ TEST_F(MainWindowTest, shortcuts_fire_only_with_their_exact_modifiers) {
         int event;  // 0: nothing happens
     };
     const Case cases[] = {
-        {Qt::Key_A, alt, cmd::kAbout},
+        {Qt::Key_Y, alt, cmd::kToggleAway},
         {Qt::Key_N, alt, cmd::kSpawnTopic},
         {Qt::Key_N, Qt::ControlModifier, 0},
-        {Qt::Key_E, Qt::ControlModifier, cmd::kLastEmoticonAgain},
+        {Qt::Key_W, Qt::ControlModifier, cmd::kAnswerWhisper},
         {Qt::Key_E, alt, 0},
         {Qt::Key_1, alt, cmd::kSelectTabBase},
         {Qt::Key_0, alt, cmd::kSelectPrivateTab},
@@ -238,7 +238,7 @@ TEST_F(MainWindowTest, commands_are_routed_by_number_and_unhandled_ones_show_a_n
     CommandRouter& router = window->Commands();
     router.SetRangeHandler(cmd::kCloseTopicBase + 1, cmd::kCloseTopicBase + 3, record);
     router.SetHandler(cmd::kCloseTopicBase + 3, [&](int) { handled.push_back(-1); });  // wins
-    router.SetHandler(cmd::kFindText, {});  // an empty handler covers nothing
+    router.SetHandler(cmd::kSaveSession, {});  // an empty handler covers nothing
     // A handler may register and dispatch while it runs.
     router.SetHandler(cmd::kTopicInfo, [&](int event) {
         router.SetHandler(cmd::kClearTopic, record);
@@ -246,14 +246,14 @@ TEST_F(MainWindowTest, commands_are_routed_by_number_and_unhandled_ones_show_a_n
         record(event);
     });
     for (const int event :
-         {cmd::kTopicInfo, cmd::kCloseTopicBase + 2, cmd::kCloseTopicBase + 3, cmd::kFindText}) {
+         {cmd::kTopicInfo, cmd::kCloseTopicBase + 2, cmd::kCloseTopicBase + 3, cmd::kSaveSession}) {
         window->Dispatch(event);
     }
     EXPECT_EQ(handled, Events({cmd::kClearTopic, cmd::kTopicInfo, cmd::kCloseTopicBase + 2, -1}));
-    EXPECT_EQ(events, Events({cmd::kFindText}));
+    EXPECT_EQ(events, Events({cmd::kSaveSession}));
     // The default fallback of a fresh window: a notice that does not block.
     auto fresh = MakeWindow();
-    fresh->Dispatch(cmd::kAbout);
+    fresh->Dispatch(cmd::kSaveSession);
     const auto boxes = fresh->findChildren<QMessageBox*>();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes.front()->text().contains(QStringLiteral("not available yet")));
@@ -383,34 +383,6 @@ TEST_F(MainWindowTest, balloon_tips_describe_the_controls_unless_switched_off) {
         EXPECT_EQ(window->Status().toolTip().contains("Statusbar Info"), on);
         EXPECT_FALSE(window->ToolBar().ButtonAction(cmd::kWhisper)->toolTip().isEmpty());
     }
-}
-
-TEST_F(MainWindowTest, tabs_switch_views_and_tab_shortcuts_exist_only_while_their_tab_does) {
-    Build();
-    std::vector<int> switches;
-    window->SetTabSwitchHandler([&](int position) { switches.push_back(position); });
-    const auto enabled = [&](const char* keys) {
-        return window->Shortcuts().IsEnabled(QKeySequence(QString::fromLatin1(keys)));
-    };
-    EXPECT_TRUE(enabled("Alt+1"));
-    EXPECT_FALSE(enabled("Alt+2"));
-    window->TabInserted(1, "Topic A", 501);
-    window->TabSelected(1, 501);
-    EXPECT_TRUE(switches.empty()) << "a selection by the core is not reported";
-    EXPECT_TRUE(enabled("Alt+2"));
-    EXPECT_EQ(window->Tabs().CurrentViewNumber(), 501);
-    EXPECT_TRUE(window->View(501).isVisibleTo(window.get()));
-    EXPECT_FALSE(window->View(500).isVisibleTo(window.get()));
-    EXPECT_EQ(window->View(501).geometry(), window->CurrentRects().textView);
-    window->Tabs().Bar().setCurrentIndex(0);
-    EXPECT_EQ(switches, std::vector<int>({0}));
-    window->TabInserted(2, "Private Group", 504);
-    EXPECT_FALSE(enabled("Alt+3"));
-    EXPECT_TRUE(enabled("Alt+0"));
-    window->TabRemoved(1);
-    EXPECT_FALSE(enabled("Alt+2"));
-    window->TabInserted(0, "Main", app::control::kMainView);  // the core announces it again
-    EXPECT_EQ(window->Tabs().TabCount(), 2);
 }
 
 TEST_F(MainWindowTest, message_field_holds_at_most_980_characters) {
