@@ -13,6 +13,7 @@
 #include "app/preferences.h"
 #include "app/startup.h"
 #include "net/messages.h"
+#include "transfer/restart_helper_file.h"
 #include "ui/command_wiring.h"
 #include "ui/main_window.h"
 #include "ui/menus.h"
@@ -125,6 +126,7 @@ void RunLoop::Build() {
     hooks.awayReset = [this] { AwayReset(); };
     hooks.executablePath = services_.executablePath;
     hooks.executableArguments = services_.executableArguments;
+    hooks.writeRestartHelper = [](const std::string& path) { transfer::WriteRestartHelper(path); };
     chat_ = std::make_unique<chat::ChatClient>(state_, *port_, session_,
                                                state_.Log ? &*state_.Log : nullptr,
                                                chat::DateClock{}, hooks, services_.gui);
