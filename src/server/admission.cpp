@@ -7,6 +7,7 @@
 #include "app/event_log.h"
 #include "net/messages.h"
 #include "server/moderation.h"
+#include "server/topic_rules.h"
 
 namespace talvoro::server {
 
@@ -147,6 +148,7 @@ void HandleLogon(ServerState& state, ConnectionId id, const net::Logon& logon) {
     }
     SendUserRoster(state, *record, fileFlag);
     if (!state.IsOperator(id)) {
+        AnnounceTopics(state, id);
         state.outbox.Add(action::SendStickyTopics{id, fileFlag});
     }
 }

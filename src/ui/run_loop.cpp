@@ -12,6 +12,7 @@
 #include "app/identifiers.h"
 #include "app/preferences.h"
 #include "app/startup.h"
+#include "chat/topic_archive.h"
 #include "net/messages.h"
 #include "transfer/restart_helper_file.h"
 #include "ui/command_wiring.h"
@@ -395,6 +396,7 @@ void RunLoop::CheckQuit() {
 
 // The window steps of the orderly end; the session closes without telling the server.
 int RunLoop::Shutdown() {
+    chat::SaveTopicsAtShutdown(chat_->Context());  // archives and "Topics.ini" ("AutoSaveSession")
     tick_.stop();
     away_.stop();
     readNotifier_.reset();
