@@ -59,9 +59,14 @@ std::unique_ptr<IncomingFile> IncomingFiles::Begin(const net::FileHeader& header
     return file;
 }
 
+void IncomingFiles::Detach() {
+    std::lock_guard lock(mutex_);
+    detached_ = true;
+}
+
 void IncomingFiles::StartedOne() {
     std::lock_guard lock(mutex_);
-    if (active_++ == 0 && setup_.link != nullptr) {
+    if (active_++ == 0 && setup_.link != nullptr && !detached_) {
         setup_.link->SendToServer(net::FileReceiveStatusToServer{true}.Encode());
     }
 }
@@ -69,7 +74,7 @@ void IncomingFiles::StartedOne() {
 void IncomingFiles::EndedOne() {
     std::lock_guard lock(mutex_);
     const bool halted = setup_.fileServerHalt != nullptr && setup_.fileServerHalt->load() != 0;
-    if (--active_ == 0 && setup_.link != nullptr && !halted) {
+    if (--active_ == 0 && setup_.link != nullptr && !halted && !detached_) {
         setup_.link->SendToServer(net::FileReceiveStatusToServer{false}.Encode());
     }
 }
@@ -93,40 +98,41 @@ void IncomingFile::Write(std::span<const std::uint8_t> bytes) {
 
 ReceiveOutcome IncomingFile::Finish(bool complete) {
     finished_ = true;
-    TransferEvents& events = *owner_.setup_.events;
     const std::string time = owner_.TimeText();
     const std::string path = owner_.TransferDir() + fileName_;
     ReceiveOutcome outcome = ReceiveOutcome::Received;
+    std::string line;
     if (tooLarge_) {
         outcome = ReceiveOutcome::TooLarge;
         owner_.Log(true, "Refused file " + app::LogSafe(fileName_) + " from " +
                              app::LogSafe(sender_) + ": " + std::to_string(length_) +
                              " Bytes is more than allowed");
-        events.ServerLine(
-            "** Refused " + std::to_string(length_) + " Bytes: file too large (" + time + ")",
-            false);
+        line = "** Refused " + std::to_string(length_) + " Bytes: file too large (" + time + ")";
     } else if (writeFailed_ || !temp_->Commit(path)) {
         outcome = ReceiveOutcome::CannotWrite;
         owner_.Log(true, "Could not store received file " + app::LogSafe(path));
-        events.ServerLine("** Could not store file <" + fileName_ + "> (" + time + ")", false);
+        line = "** Could not store file <" + fileName_ + "> (" + time + ")";
     } else if (!complete || arrived_ != length_) {
         outcome = ReceiveOutcome::Partial;
         owner_.Log(true, "Incomplete file " + app::LogSafe(fileName_) + " from " +
                              app::LogSafe(sender_) + ": " + std::to_string(arrived_) + " of " +
                              std::to_string(length_) + " Bytes");
-        events.ServerLine("** Received only " + std::to_string(arrived_) + " of " +
-                              std::to_string(length_) + " Bytes (" + time + ")",
-                          false);
+        line = "** Received only " + std::to_string(arrived_) + " of " + std::to_string(length_) +
+               " Bytes (" + time + ")";
     } else {
-        events.ServerLine("** Received " + std::to_string(length_) + " Bytes (" + time + ")",
-                          false);
-        events.LastServerMessage("Received file " + fileName_ + " from " + sender_ + " (" + time +
-                                 ")");
-        events.NewContent();
-        if (fileName_ != kUpdateFileName) {
-            events.FileArrived(path);
-        }
+        line = "** Received " + std::to_string(length_) + " Bytes (" + time + ")";
     }
+    owner_.Tell([&](TransferEvents& events) {
+        events.ServerLine(line, false);
+        if (outcome == ReceiveOutcome::Received) {
+            events.LastServerMessage("Received file " + fileName_ + " from " + sender_ + " (" +
+                                     time + ")");
+            events.NewContent();
+            if (fileName_ != kUpdateFileName) {
+                events.FileArrived(path);
+            }
+        }
+    });
     temp_.reset();
     owner_.EndedOne();
     return outcome;

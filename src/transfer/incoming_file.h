@@ -11,7 +11,8 @@
 // file names (transfer/received_name.h); a block above the size limit is dropped without writing;
 // a sender that stops part-way leaves a partial file that is reported.
 //
-// Thread: IncomingFiles::Begin any thread (it locks); one IncomingFile is used by one thread.
+// Thread: IncomingFiles::Begin and Detach any thread (they lock); one IncomingFile is used by one
+// thread. An IncomingFile must not outlive its IncomingFiles.
 
 #include <cstdint>
 #include <functional>
@@ -89,16 +90,29 @@ class IncomingFiles {
 
     std::string TransferDir() const;
 
+    // From now on nothing is reported and no status is sent: the events and the link may go.
+    // Receives still open go on storing their files. Any thread.
+    void Detach();
+
   private:
     friend class IncomingFile;
     void StartedOne();
     void EndedOne();
+    // Runs `report` with the events unless detached, under the lock.
+    template <typename Report>
+    void Tell(Report&& report) {
+        std::lock_guard lock(mutex_);
+        if (!detached_) {
+            report(*setup_.events);
+        }
+    }
     std::string TimeText() const;
     void Log(bool isError, const std::string& text) const;
 
     ReceiveSetup setup_;
-    std::mutex mutex_;  // guards active_ and the order of the status frames
+    std::mutex mutex_;  // guards active_, detached_ and every use of the events and the link
     int active_ = 0;
+    bool detached_ = false;
 };
 
 // What to open after a file arrived: the file itself when "AutoPlay" is on and its extension (any

@@ -14,19 +14,27 @@ namespace talvoro::ui {
 
 namespace {
 
-// Hands an IncomingFile to whoever pushes a block's bytes (file server, server thread).
+// Hands an IncomingFile to whoever pushes a block's bytes (file server, server thread). It keeps
+// the receive path alive: the server thread may finish a file after the window is gone.
 class IncomingSink final : public server::FileBlockSink {
   public:
-    explicit IncomingSink(std::unique_ptr<transfer::IncomingFile> file) : file_(std::move(file)) {}
+    IncomingSink(std::shared_ptr<transfer::IncomingFiles> owner,
+                 std::unique_ptr<transfer::IncomingFile> file)
+        : owner_(std::move(owner)), file_(std::move(file)) {}
     void Write(std::span<const std::uint8_t> bytes) override { file_->Write(bytes); }
     void Finish(bool complete) override { file_->Finish(complete); }
 
   private:
+    std::shared_ptr<transfer::IncomingFiles> owner_;  // outlives file_ (declared first)
     std::unique_ptr<transfer::IncomingFile> file_;
 };
 
-std::unique_ptr<server::FileBlockSink> SinkFor(std::unique_ptr<transfer::IncomingFile> file) {
-    return file ? std::make_unique<IncomingSink>(std::move(file)) : nullptr;
+std::unique_ptr<server::FileBlockSink> Receive(
+    const std::shared_ptr<transfer::IncomingFiles>& incoming, const net::FileHeader& header,
+    std::uint32_t length, bool fromLoggedOnServer) {
+    std::unique_ptr<transfer::IncomingFile> file =
+        incoming->Begin(header, length, fromLoggedOnServer);
+    return file ? std::make_unique<IncomingSink>(incoming, std::move(file)) : nullptr;
 }
 
 std::string TimeNow() {
@@ -101,16 +109,18 @@ class TransferHub::Events final : public transfer::TransferEvents,
 TransferHub::TransferHub(TransferHubSetup setup)
     : setup_(std::move(setup)),
       events_(std::make_shared<Events>(*setup_.gui, setup_)),
-      incoming_(transfer::ReceiveSetup{setup_.state->DataDir,
-                                       &setup_.state->settings.FileServerHalt,
-                                       setup_.state->Log ? &*setup_.state->Log : nullptr,
-                                       setup_.session,
-                                       events_.get(),
-                                       {}}),
+      incoming_(std::make_shared<transfer::IncomingFiles>(
+          transfer::ReceiveSetup{setup_.state->DataDir,
+                                 &setup_.state->settings.FileServerHalt,
+                                 setup_.state->Log ? &*setup_.state->Log : nullptr,
+                                 setup_.session,
+                                 events_.get(),
+                                 {}})),
       worker_(*setup_.session, *events_) {}
 
 TransferHub::~TransferHub() {
     fileServer_.reset();
+    incoming_->Detach();  // a file still arriving for the operator reports nothing more
     events_->Close();
 }
 
@@ -132,8 +142,9 @@ void TransferHub::StartFileServer() {
     fs.showLine = [events = events_](std::string line) {
         events->ServerLine(std::move(line), false);
     };
-    fs.beginFile = [this](const net::FileHeader& header, std::uint32_t length, bool fromServer) {
-        return SinkFor(incoming_.Begin(header, length, fromServer));
+    fs.beginFile = [incoming = incoming_](const net::FileHeader& header, std::uint32_t length,
+                                          bool fromServer) {
+        return Receive(incoming, header, length, fromServer);
     };
     fileServer_.reset();  // joins one that ended by itself
     fileServer_ = std::make_unique<server::FileServer>(std::move(fs));
@@ -192,8 +203,8 @@ std::unique_ptr<server::FileBlockSink> TransferHub::OpenOperatorReceive(
         return nullptr;
     }
     // Files on chat connections come from other users, never the server's update.
-    return SinkFor(incoming_.Begin(net::FileHeader{header.sender, header.fileName},
-                                   static_cast<std::uint32_t>(length), false));
+    return Receive(incoming_, net::FileHeader{header.sender, header.fileName},
+                   static_cast<std::uint32_t>(length), false);
 }
 
 void WireTransferCommands(MainWindow& window, TransferHub& hub) {

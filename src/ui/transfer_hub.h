@@ -64,7 +64,7 @@ class TransferHub {
 
     TransferHubSetup setup_;
     std::shared_ptr<Events> events_;
-    transfer::IncomingFiles incoming_;
+    std::shared_ptr<transfer::IncomingFiles> incoming_;
     transfer::SendWorker worker_;
     std::unique_ptr<server::FileServer> fileServer_;
 };

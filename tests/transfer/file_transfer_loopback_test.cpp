@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <thread>
 
 #include "app/event_log.h"
 #include "app/process_state.h"
@@ -308,6 +310,36 @@ TEST_F(FileTransfer, file_for_the_operator_travels_over_the_chat_connection) {
     EXPECT_EQ(ReadFileText(opDir.file("Transfer/report.bin")), data);
     EXPECT_EQ(op.Count("** Getting file <report.bin> from ann"), 1);
     EXPECT_EQ(op.sent(), (Lines{kBusy, kFree}));
+}
+
+// A frame sent while a file block goes out on the chat connection does not wait for the block
+// (the peer here reads nothing until the frame has been handed over) and follows it on the wire.
+TEST_F(FileTransfer, chat_frames_wait_behind_a_file_block_without_blocking_their_thread) {
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+    net::Socket peer(fds[1]);
+    app::ProcessState process;
+    net::ClientSession session(process, nullptr);
+    session.Adopt(net::Socket(fds[0]));
+    const std::string data = Pattern(4'000'000);
+    WriteFile(src.file("block"), data);
+    std::thread block([&] { EXPECT_TRUE(session.SendFileBlock(src.file("block"))); });
+    ASSERT_TRUE(WaitUntil([&] { return net::NetClientEvent(peer.fd()) == net::kNetFileBlock; }));
+    const std::string chat = net::PublicMessageToServer{"hi"}.Encode();
+    EXPECT_TRUE(session.SendToServer(chat));
+
+    const std::string expected = BlockHeader(4'000'000) + data + *net::EncodeFrame(0, chat);
+    std::string wire;
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    while (wire.size() < expected.size() && net::WaitReady(peer.fd(), POLLIN, 5000)) {
+        const long n = net::NetReceive(peer.fd(), buffer);
+        if (n <= 0) {
+            break;
+        }
+        wire.append(buffer.begin(), buffer.begin() + n);
+    }
+    block.join();
+    EXPECT_TRUE(wire == expected) << wire.size() << " of " << expected.size() << " bytes";
 }
 
 TEST(AutoAction, plays_known_media_opens_the_folder_otherwise_and_never_the_update) {
