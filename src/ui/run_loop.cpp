@@ -162,7 +162,7 @@ void RunLoop::Build() {
 void RunLoop::WireWindow() {
     AppCommandActions actions;
     actions.toggleMainWindow = [this] { ToggleMainWindow(); };
-    actions.openTransferDir = [this] { port_->OpenWithDesktop(state_.DataDir + "Transfer"); };
+    actions.openTransferDir = [this] { transfer_->OpenTransferDir(); };
     actions.requestQuit = [this] { RequestQuit(); };
     actions.toggleAway = [this] { ToggleAway(); };
     WireCommands(*window_, *chat_, std::move(actions));

@@ -1,5 +1,7 @@
 #include "ui/transfer_hub.h"
 
+#include <sys/stat.h>
+
 #include <QFileDialog>
 #include <mutex>
 
@@ -155,6 +157,12 @@ void TransferHub::StopFileServer() {
     if (fileServer_) {
         fileServer_->Stop();
     }
+}
+
+void TransferHub::OpenTransferDir() {
+    const std::string dir = incoming_->TransferDir();
+    ::mkdir(dir.c_str(), 0755);  // fails harmlessly when it exists
+    setup_.port->OpenWithDesktop(dir);
 }
 
 void TransferHub::SendToRow(int row) {

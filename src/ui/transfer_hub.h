@@ -50,6 +50,9 @@ class TransferHub {
     void StopFileServer();
     bool FileServerRunning() const { return fileServer_ && fileServer_->Running(); }
 
+    // "&Open Transfer Dir": the transfer directory (made first if no file came yet) on the desktop.
+    void OpenTransferDir();
+
     // "&Transfer to" for the user in `row`, and for the ticked group.
     void SendToRow(int row);
     void SendToGroup();
