@@ -62,15 +62,12 @@ TEST_F(ProgramSteps, host_that_does_not_resolve_or_refuses_leads_to_the_failure_
         state.settings.Host = c.host;
         state.settings.Port = c.port;
         ProgramLogonSteps steps(state, nullptr, 3000);
-        QString failure;
         EventScript script;
         script.Dialog("logonDialog", Closing("connectButton"))
-            .Dialog("connectionFailureDialog", Closing("cancelButton", "failureText", &failure))
+            .Dialog("connectionFailureDialog", Closing("cancelButton"))
             .Dialog("logonDialog", Closing("cancelButton"));
         EXPECT_EQ(RunLogon(state, steps, options), app::kExitLogonCancelled);
-        EXPECT_TRUE(script.Finished());
-        EXPECT_EQ(failure, QString::fromStdString("Connecting to host *" + c.host + ":" +
-                                                  std::to_string(c.port) + "* failed."));
+        EXPECT_TRUE(script.Finished()) << "still waiting for " << script.Waiting();
         // Nothing was built or logged for the failed attempt.
         EXPECT_TRUE(talvoro::test::LogLines(data.file("Talvoro.log")).empty());
     }
