@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <deque>
 
@@ -17,6 +16,7 @@ namespace talvoro::ui {
 namespace {
 
 using test::EventScript;
+using test::Pressing;
 using Attempts = std::vector<std::string>;
 
 class FakeSteps : public LogonSteps {
@@ -51,14 +51,6 @@ class FakeSteps : public LogonSteps {
   private:
     const app::Settings& settings_;
 };
-
-EventScript::DialogAction Clicking(const char* button) {
-    return [button](QWidget& dialog) {
-        auto* found = dialog.findChild<QPushButton*>(QString::fromLatin1(button));
-        ASSERT_NE(found, nullptr) << button;
-        QTest::mouseClick(found, Qt::LeftButton);
-    };
-}
 
 // Fills the logon dialog's fields (by object name) and presses Enter.
 EventScript::DialogAction Typing(std::vector<std::pair<const char*, const char*>> fields) {
@@ -105,7 +97,7 @@ class LogonFlow : public ::testing::Test {
 };
 
 TEST_F(LogonFlow, cancel_in_the_logon_dialog_ends_with_status_1) {
-    script.Dialog(kLogon, Clicking("cancelButton"));
+    script.Dialog(kLogon, Pressing("cancelButton"));
     Expect(app::kExitLogonCancelled, {}, 0);
 }
 
@@ -127,21 +119,21 @@ TEST_F(LogonFlow, server_mode_starts_the_own_server_without_any_dialog) {
 
 TEST_F(LogonFlow, retry_after_a_failed_connect_connects_again) {
     steps.results = {std::nullopt, 0};
-    script.Dialog(kLogon, Clicking("connectButton")).Dialog(kFailure, Clicking("retryButton"));
+    script.Dialog(kLogon, Pressing("connectButton")).Dialog(kFailure, Pressing("retryButton"));
     Expect(0, {"bob@chathost:1805", "bob@chathost:1805"}, 0);
 }
 
 TEST_F(LogonFlow, cancel_after_failure_shows_the_logon_dialog_again) {
-    script.Dialog(kLogon, Clicking("connectButton"))
-        .Dialog(kFailure, Clicking("cancelButton"))
-        .Dialog(kLogon, Clicking("cancelButton"));
+    script.Dialog(kLogon, Pressing("connectButton"))
+        .Dialog(kFailure, Pressing("cancelButton"))
+        .Dialog(kLogon, Pressing("cancelButton"));
     Expect(app::kExitLogonCancelled, {"bob@chathost:1805"}, 0);
 }
 
 TEST_F(LogonFlow, start_server_after_failure_connects_to_the_own_server) {
     steps.results = {std::nullopt, 0};
-    script.Dialog(kLogon, Clicking("connectButton"))
-        .Dialog(kFailure, Clicking("startServerButton"));
+    script.Dialog(kLogon, Pressing("connectButton"))
+        .Dialog(kFailure, Pressing("startServerButton"));
     Expect(0, {"bob@chathost:1805", "bob@thishost:1805+server"}, 1);
 }
 
@@ -149,7 +141,7 @@ TEST_F(LogonFlow, auto_logon_goes_straight_to_connecting_and_cancel_connects_aga
     state.settings.AutoLogon = 1;
     state.settings.UserName = " carol ";
     steps.results = {std::nullopt, std::nullopt, 0};
-    script.Dialog(kFailure, Clicking("retryButton")).Dialog(kFailure, Clicking("cancelButton"));
+    script.Dialog(kFailure, Pressing("retryButton")).Dialog(kFailure, Pressing("cancelButton"));
     Expect(0, {"carol@chathost:1805", "carol@chathost:1805", "carol@chathost:1805"}, 0);
 }
 
