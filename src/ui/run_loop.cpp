@@ -157,6 +157,18 @@ void RunLoop::WireWindow() {
     actions.openTransferDir = [this] { port_->OpenWithDesktop(state_.DataDir + "Transfer"); };
     actions.requestQuit = [this] { RequestQuit(); };
     actions.toggleAway = [this] { ToggleAway(); };
+    actions.saveSettings = [this] { SaveSettings(); };
+    actions.stopKeepAlive = [this] {
+        if (services_.server != nullptr) {
+            services_.server->StopKeepAlive();
+        }
+    };
+    actions.restartAwayTimer = [this] {
+        if (away_.isActive()) {
+            away_.stop();
+            ArmAwayTimer();
+        }
+    };
     WireCommands(*window_, *chat_, std::move(actions));
     window_->SetMinimizedHandler([this] { shownByMessage_ = false; });
     new RestoreWatcher(*window_, [this] {  // owned by the window
