@@ -128,6 +128,10 @@ bool ChatClient::SaveTopicsAtShutdown() {
     return chat::SaveTopicsAtShutdown(ctx_);
 }
 
+bool ChatClient::LoadTopicContent(int view, std::string_view rtf) {
+    return chat::LoadTopicContent(ctx_, view, rtf);
+}
+
 void ChatClient::RebuildUserList() {
     chat::RebuildUserList(ctx_);
 }

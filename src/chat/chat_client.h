@@ -74,6 +74,8 @@ class ChatClient : public net::SessionEvents {
     // Archives: the current tab's view to `path`; every tab and "Topics.ini" at shutdown.
     bool SaveSession(const std::string& path);
     bool SaveTopicsAtShutdown();
+    // The server's saved content of a sticky topic, into view `view`.
+    bool LoadTopicContent(int view, std::string_view rtf);
     // Redraws the user list (after "ListUserColors" changed).
     void RebuildUserList();
 

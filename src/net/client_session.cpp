@@ -9,6 +9,7 @@
 
 #include "app/event_log.h"
 #include "net/connection.h"
+#include "net/file_block.h"
 #include "net/message_kind.h"
 #include "net/messages.h"
 #include "net/poll_wait.h"
@@ -87,6 +88,17 @@ bool ClientSession::SendToServer(std::string_view payload) {
         }
         return false;
     }
+    if (blockActive_.load()) {
+        {
+            std::lock_guard lock(deferredMutex_);
+            deferred_.push_back(*frame);
+        }
+        // The block's sender flushes once it is through; if it already was, flush here.
+        if (!blockActive_.load()) {
+            FlushDeferred();
+        }
+        return true;
+    }
     {
         std::lock_guard lock(sendMutex_);
         if (failed_) {
@@ -97,6 +109,7 @@ bool ClientSession::SendToServer(std::string_view payload) {
             if (output_.empty()) {
                 lastProgress_ = now;
             }
+            TakeDeferredLocked();
             output_.push_back(std::move(*frame));
             const Flush flushed = FlushLocked(now);
             if (flushed == Flush::Done) {
@@ -185,6 +198,81 @@ std::size_t ClientSession::QueuedBytes() const {
         bytes += frame.size();
     }
     return bytes - frontWritten_;
+}
+
+void ClientSession::TakeDeferredLocked() {
+    std::deque<std::string> frames;
+    {
+        std::lock_guard lock(deferredMutex_);
+        frames.swap(deferred_);
+    }
+    if (!frames.empty() && output_.empty()) {
+        lastProgress_ = Clock::now();
+    }
+    for (std::string& frame : frames) {
+        output_.push_back(std::move(frame));
+    }
+}
+
+void ClientSession::FlushDeferred() {
+    {
+        std::lock_guard lock(sendMutex_);
+        if (failed_) {
+            return;
+        }
+        if (socket_.valid() && !peerClosed_) {
+            TakeDeferredLocked();
+            const Flush flushed = FlushLocked(Clock::now());
+            if (flushed != Flush::Failed) {
+                if (flushed == Flush::Waiting && outputWaiting_) {
+                    outputWaiting_();
+                }
+                return;
+            }
+        }
+        failed_ = true;
+        output_.clear();
+    }
+    ReportSendFailure();
+}
+
+// The worker thread may wait here: the queued output goes out first, whole, then the block.
+bool ClientSession::SendFileBlock(const std::string& path) {
+    bool sent = false;
+    bool lost = false;
+    {
+        std::lock_guard lock(sendMutex_);
+        if (failed_ || !socket_.valid() || peerClosed_) {
+            return false;
+        }
+        blockActive_.store(true);
+        TakeDeferredLocked();
+        bool framesOut = true;
+        while (framesOut && !output_.empty()) {
+            const std::string& front = output_.front();
+            framesOut = NetSend(socket_.fd(), std::string_view(front).substr(frontWritten_));
+            output_.pop_front();
+            frontWritten_ = 0;
+        }
+        if (!framesOut) {
+            failed_ = lost = true;  // a frame went out in part: the framing is lost
+            output_.clear();
+        } else {
+            sent = NetSendFile(socket_.fd(), path);
+            lastProgress_ = Clock::now();
+        }
+        blockActive_.store(false);
+        if (!framesOut) {
+            std::lock_guard deferredLock(deferredMutex_);
+            deferred_.clear();
+        }
+    }
+    if (lost) {
+        ReportSendFailure();
+        return false;
+    }
+    FlushDeferred();
+    return sent;
 }
 
 void ClientSession::SetSelectedTab(int index) {

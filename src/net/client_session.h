@@ -49,6 +49,13 @@ class ServerLink {
     virtual bool SendToServer(std::string_view payload) = 0;
     // GUI thread: the tab index that goes into the topic byte of every frame sent from now on.
     virtual void SetSelectedTab(int index) = 0;
+    // A send worker's thread: sends the file at `path` as one file block (the operator's file,
+    // after its FileHeader). Frames other threads send meanwhile wait and follow the block, so
+    // nobody's chat waits for the file. False when it did not go out whole.
+    virtual bool SendFileBlock(const std::string& path) {
+        static_cast<void>(path);
+        return false;
+    }
 };
 
 // Receives what the session reads and its failures.
@@ -100,6 +107,7 @@ class ClientSession : public ServerLink {
     // Any thread. True when the frame went out or was queued behind earlier output.
     bool SendToServer(std::string_view payload) override;
     void SetSelectedTab(int index) override;
+    bool SendFileBlock(const std::string& path) override;
 
     // GUI thread: called (from the sending thread, under the session's lock, so it must only post)
     // whenever output waits in the queue; the owner then watches the socket for writability.
@@ -135,6 +143,11 @@ class ClientSession : public ServerLink {
     void Dispatch();
     void ReportSendFailure();
     Flush FlushLocked(Clock::time_point now);
+    // Moves the frames held back during a file block behind the queued output; `sendMutex_` is
+    // held.
+    void TakeDeferredLocked();
+    // After a file block: what waited goes out (or is queued); a failure is reported.
+    void FlushDeferred();
 
     app::ProcessState& state_;
     app::EventLog* log_;
@@ -153,6 +166,10 @@ class ClientSession : public ServerLink {
     bool failed_ = false;
     bool peerClosed_ = false;
     std::atomic<int> selectedTab_{0};
+    // While a file block goes out, frames wait here instead of blocking their thread.
+    std::atomic<bool> blockActive_{false};
+    std::mutex deferredMutex_;
+    std::deque<std::string> deferred_;
 };
 
 }  // namespace talvoro::net

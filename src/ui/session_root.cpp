@@ -47,7 +47,9 @@ SessionRoot::SessionRoot(app::ProcessState& state, RunServices services)
 SessionRoot::~SessionRoot() {
     if (services_.serverObserver != nullptr) {
         services_.serverObserver->Detach();
+        services_.serverObserver->SetFileReceiver({});
     }
+    transfer_.reset();
     readNotifier_.reset();
     StopWatchingOutput();
     away_.reset();
@@ -81,7 +83,7 @@ std::optional<int> SessionRoot::Run() {
     if (server) {
         WireServer();
     }
-    session_.SendLogon();
+    session_.SendLogon();  // the file server starts once the server has welcomed this client
     away_->Arm();
     end_->Exec();
     return Shutdown();
@@ -100,6 +102,11 @@ void SessionRoot::Build() {
 
     chat::ChatHooks hooks;
     hooks.awayReset = [this] { away_->Reset(); };
+    hooks.welcomed = [this] {
+        if (!state_.ServerRunning.load() && state_.settings.FileServerHalt.load() == 0) {
+            transfer_->StartFileServer();
+        }
+    };
     hooks.executablePath = services_.executablePath;
     hooks.executableArguments = services_.executableArguments;
     hooks.writeRestartHelper = [](const std::string& path) { transfer::WriteRestartHelper(path); };
@@ -109,6 +116,10 @@ void SessionRoot::Build() {
     session_.SetEvents(chat_.get());
     chat_->SetFrameResultHandler(
         [this](const chat::FrameResult& result) { OnFrameResult(result); });
+    transfer_ = std::make_unique<TransferHub>(
+        TransferHubSetup{&state_, services_.gui, chat_.get(), &session_, port_.get(), window_.get(),
+                         [this] { OnFrameResult(chat::FrameResult{.newContent = true}); },
+                         [this] { away_->Reset(); }});
 
     tray_ = std::make_unique<TrayIcon>(
         images_, [this] { policy_->TrayLeftClick(); },
@@ -156,11 +167,13 @@ void SessionRoot::StopWatchingOutput() {
 void SessionRoot::WireWindow() {
     AppCommandActions actions;
     actions.toggleMainWindow = [this] { policy_->ToggleMainWindow(); };
-    actions.openTransferDir = [this] { port_->OpenWithDesktop(state_.DataDir + "Transfer"); };
+    actions.openTransferDir = [this] { transfer_->OpenTransferDir(); };
     actions.requestQuit = [this] { end_->RequestQuit(); };
     actions.toggleAway = [this] { away_->Toggle(); };
     actions.awayReset = [this] { away_->Reset(); };
     actions.saveSettings = [this] { SaveSettings(); };
+    actions.startFileServer = [this] { transfer_->StartFileServer(); };
+    actions.stopFileServer = [this] { transfer_->StopFileServer(); };
     actions.stopKeepAlive = [this] {
         if (services_.server != nullptr) {
             services_.server->StopKeepAlive();
@@ -168,6 +181,7 @@ void SessionRoot::WireWindow() {
     };
     actions.restartAwayTimer = [this] { away_->Restart(); };
     WireCommands(*window_, *chat_, std::move(actions));
+    WireTransferCommands(*window_, *transfer_);
 }
 
 void SessionRoot::WireServer() {
@@ -187,6 +201,10 @@ void SessionRoot::WireServer() {
     };
     handlers.quitConfirmed = [this] { end_->Check(); };
     services_.serverObserver->Attach(std::move(handlers));
+    services_.serverObserver->SetFileReceiver(
+        [hub = transfer_.get()](const server::PendingFileHeader& header, std::uint64_t length) {
+            return hub->OpenOperatorReceive(header, length);
+        });
 }
 
 void SessionRoot::SaveSettings() {
@@ -241,6 +259,10 @@ int SessionRoot::Shutdown() {
     tick_.stop();
     away_->Stop();
     readNotifier_.reset();
+    if (services_.serverObserver != nullptr) {
+        services_.serverObserver->SetFileReceiver({});
+    }
+    transfer_.reset();  // the file server and a send worker end before the session closes
     StopWatchingOutput();
     return end_->Shutdown(session_, [this] {
         tray_.reset();

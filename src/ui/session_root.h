@@ -25,6 +25,7 @@
 #include "server/chat_server.h"
 #include "ui/images.h"
 #include "ui/operator_observer.h"
+#include "ui/transfer_hub.h"
 
 class QSocketNotifier;
 
@@ -68,6 +69,8 @@ class SessionRoot {
     TrayIcon* Tray() const { return tray_.get(); }
     TrayPolicy* Policy() const { return policy_.get(); }
     AwayTimer* Away() const { return away_.get(); }
+    // File transfer and the file server (the Options dialog starts and stops it).
+    TransferHub* Transfers() const { return transfer_.get(); }
 
   private:
     void Build();
@@ -90,6 +93,7 @@ class SessionRoot {
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<QtViewPort> port_;
     std::unique_ptr<chat::ChatClient> chat_;
+    std::unique_ptr<TransferHub> transfer_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<WindowFlash> flash_;
     std::unique_ptr<TrayPolicy> policy_;

@@ -29,6 +29,11 @@ class ServerFrames : public test::ChatFixture {
                 late.restoreTopics();
             }
         };
+        hooks.welcomed = [this] {
+            if (late.welcomed) {
+                late.welcomed();
+            }
+        };
         hooks.archiveView = [this](int view) {
             if (late.archiveView) {
                 late.archiveView(view);
@@ -55,6 +60,8 @@ class ServerFrames : public test::ChatFixture {
 TEST_F(ServerFrames, welcome_roster_learns_own_id_and_server_name_and_fills_the_list) {
     net::UserRecord cid = User(6, "cid", 1550);
     cid.away = cid.fileReceiveDisabled = true;
+    int welcomed = 0;  // the file server starts here, never for a refused client
+    late.welcomed = [&] { ++welcomed; };
     ReceiveRoster({User(1, "srv"), cid, User(9, "alice")}, 1550);
     EXPECT_EQ(ctx().own.id, 9);
     EXPECT_EQ(ctx().serverName, "srv");
@@ -70,6 +77,8 @@ TEST_F(ServerFrames, welcome_roster_learns_own_id_and_server_name_and_fills_the_
     EXPECT_EQ(view.Row("cid").icon, RowIcon::Away);
     EXPECT_TRUE(users().NoFileReceiveList.Contains(6));
     EXPECT_FALSE(result.newContent);
+    ReceiveRoster({User(12, "dan")}, 1550);  // another user joins later
+    EXPECT_EQ(welcomed, 1);
 }
 
 TEST_F(ServerFrames, each_kind_has_its_effect_and_every_frame_counts) {
@@ -146,7 +155,9 @@ TEST_F(ServerFrames, each_kind_has_its_effect_and_every_frame_counts) {
                         "restart or <CANCEL> to quit program." &&
                     view.programs ==
                         std::vector<test::StartedProgram>{
-                            {helper, {"/opt/talvoro/talvoro", "/data/"}, "/data/"}} &&
+                            {helper,
+                             {"/opt/talvoro/talvoro", "/data/", "/service", "/home/ann/chat"},
+                             "/data/"}} &&
                     state.QuitRequested && result.sessionEnded;
          }},
         {net::Refusal{"** Sorry, user limit reached!"}.Encode(), "** Sorry, user limit reached!",

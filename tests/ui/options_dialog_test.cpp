@@ -63,6 +63,9 @@ class OptionsWiringTest : public ::testing::Test {
         actions.restartAwayTimer = record("restartAwayTimer");
         actions.startFileServer = record("startFileServer");
         actions.awayReset = record("awayReset");
+        actions.stopFileServer = [this] {  // stopped before the server hears "1"
+            calls.push_back(link.sent.empty() ? "stopFileServer" : "stopFileServer late");
+        };
         WireCommands(*window, *chat, actions);
         // "ann" joins, as the server announces her.
         const std::string roster =
@@ -147,7 +150,8 @@ TEST_F(OptionsWiringTest, save_applies_recolours_the_list_tells_the_server_and_w
     EXPECT_EQ(state.settings.AwayTime, 1);
     EXPECT_NE(RowColour(), coloured);
     EXPECT_EQ(link.sent, std::vector<std::string>{net::FileReceiveStatusToServer{true}.Encode()});
-    EXPECT_EQ(calls, (std::vector<std::string>{"stopKeepAlive", "awayReset", "save"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"stopFileServer", "stopKeepAlive", "awayReset", "save"}));
 
     calls.clear();
     OptionsDialog& again = OpenDialog();
