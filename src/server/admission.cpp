@@ -7,6 +7,7 @@
 #include "app/event_log.h"
 #include "net/messages.h"
 #include "server/moderation.h"
+#include "server/topic_rules.h"
 
 namespace talvoro::server {
 
@@ -137,6 +138,9 @@ void HandleLogon(ServerState& state, ConnectionId id, const net::Logon& logon) {
         state.noFileReceive.erase(id);
     }
     SendUserRoster(state, *record, fileFlag);
+    if (!state.IsOperator(id)) {
+        AnnounceTopics(state, id);
+    }
 }
 
 void CloseLateConnections(ServerState& state) {

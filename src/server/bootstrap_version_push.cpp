@@ -73,7 +73,10 @@ long long SendProgram(const net::Socket& socket, const VersionPushRequest& reque
 void RunVersionPush(const VersionPushRequest& request, const BootstrapConfig& config,
                     BootstrapPort& port, const std::stop_token& stop) {
     net::Socket socket;
-    if (!request.fileServerOff) {
+    // Without the program at hand (a server installed alone) the client is refused at once.
+    struct stat program {};
+    const bool havePush = ::stat(config.executablePath.c_str(), &program) == 0;
+    if (!request.fileServerOff && havePush) {
         socket = ConnectToFileServer(request.address, config, port.FileServerPort(), stop);
     }
     if (stop.stop_requested()) {

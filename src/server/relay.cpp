@@ -3,6 +3,7 @@
 #include "app/event_log.h"
 #include "net/messages.h"
 #include "server/moderation.h"
+#include "server/topic_rules.h"
 
 namespace talvoro::server {
 
@@ -71,12 +72,12 @@ std::string RelayFrame(ServerState& state, ConnectionId id, const net::Frame& fr
             return {};
         case MessageKind::TopicOpen:
             if (const auto topic = net::DecodeFrame<net::TopicOpenToServer>(frame)) {
-                state.Broadcast(net::TopicOpen{id, topic->title, topic->sticky, {}}.Encode());
+                RelayTopicOpen(state, id, *topic);
             }
             return {};
         case MessageKind::TopicClose:
             if (const auto topic = net::DecodeFrame<net::TopicCloseToServer>(frame)) {
-                state.Broadcast(net::TopicClose{id, topic->position}.Encode());
+                RelayTopicClose(state, id, *topic);
             }
             return {};
         case MessageKind::AwayStatus:

@@ -49,6 +49,7 @@ void ServerState::RemoveClient(ConnectionId id) {
     detached.erase(id);
     awaySet.erase(id);
     noFileReceive.erase(id);
+    topics.OwnerLeft(id);
     if (id == operatorId) {
         operatorId = 0;
     }

@@ -20,6 +20,7 @@
 #include "server/keep_alive.h"
 #include "server/outbox.h"
 #include "server/server_clock.h"
+#include "server/topic_registry.h"
 
 namespace talvoro::server {
 
@@ -48,6 +49,7 @@ struct ServerState {
     // Open connections that have no record: those handed to the version push (id -> address).
     std::map<ConnectionId, std::string> detached;
     std::int16_t serverVersion = app::kInitialServerVersion;
+    TopicRegistry topics;         // the open topics, from the topic frames relayed
     ConnectionId operatorId = 0;  // the operator's own client's connection, 0 while unknown
     std::optional<PeerEndpoint> operatorPeer;
     std::int8_t topic = 0;  // topic byte of the frame handled last; every frame sent carries it

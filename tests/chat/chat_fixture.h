@@ -58,9 +58,10 @@ class ChatFixture : public ::testing::Test {
         hooks.executablePath = "/opt/talvoro/talvoro";
     }
 
-    void StartClient() {
-        client = std::make_unique<chat::ChatClient>(state, view, link, nullptr, clock.Function(),
-                                                    hooks, &gui);
+    // `port` null: the recording view; a GUI test passes the real window's port.
+    void StartClient(chat::ViewPort* port = nullptr) {
+        client = std::make_unique<chat::ChatClient>(state, port != nullptr ? *port : view, link,
+                                                    nullptr, clock.Function(), hooks, &gui);
         client->Start();
     }
 

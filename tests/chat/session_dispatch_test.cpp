@@ -32,10 +32,6 @@ class SessionDispatch : public test::ChatFixture {
         }
         return marks;
     }
-    void OpenTopic(std::string_view title) {
-        Receive(net::TopicOpen{9, std::string(title), false, {}}.Encode());
-    }
-    void CloseTopic(int position) { Receive(net::TopicClose{9, position}.Encode()); }
 };
 
 TEST_F(SessionDispatch, welcome_roster_learns_own_id_and_server_name_and_fills_the_list) {
@@ -162,7 +158,7 @@ TEST_F(SessionDispatch, each_kind_has_its_effect_and_every_frame_counts) {
 
 TEST_F(SessionDispatch, a_read_cut_by_a_bad_length_counts_once_and_leaves_the_echo_tab) {
     Welcome();
-    OpenTopic("T");
+    Receive(net::TopicOpen{9, "T", false, {}}.Encode());
     Receive(net::PublicMessage{9, "on T"}.Encode(), 1);
     ASSERT_EQ(ctx().text.EchoView(), kFirstTopicView);
     const auto count = state.MessageCount;
@@ -223,48 +219,6 @@ TEST_F(SessionDispatch, failed_send_on_another_thread_asks_once_on_the_gui_threa
     EXPECT_TRUE(state.QuitRequested);
     client->OnSendFailed();  // the session is ending: no second question
     EXPECT_EQ(view.questions.size(), 1U);
-}
-
-TEST_F(SessionDispatch,
-       closing_a_topic_selects_its_left_neighbour_and_archives_its_view_for_reuse) {
-    std::vector<int> archived;
-    ctx().hooks.archiveView = [&](int v) { archived.push_back(v); };
-    Welcome();
-    OpenTopic("One");
-    OpenTopic("Two");
-    Receive(net::PublicMessage{9, "in two"}.Encode(), 2);
-    ASSERT_FALSE(view.Text(kFirstTopicView + 1).empty());
-    client->SelectTab(2);
-    CloseTopic(0);
-    CloseTopic(3);  // the private tab
-    EXPECT_EQ(view.tabs.size(), 4U);
-    CloseTopic(2);
-    EXPECT_EQ(view.selectedTab, 1);
-    EXPECT_EQ(link.selectedTab, 1);
-    ASSERT_EQ(view.tabs.size(), 3U);
-    EXPECT_EQ(view.tabs[1].caption, "One");
-    EXPECT_EQ(archived, std::vector<int>{kFirstTopicView + 1});
-    OpenTopic("Three");
-    EXPECT_EQ(ctx().topics.AtTab(2)->view, kFirstTopicView + 1);
-    EXPECT_TRUE(view.Text(kFirstTopicView + 1).empty());
-}
-
-TEST_F(SessionDispatch, a_new_topic_moves_the_private_tab_with_its_selection_and_unread_mark) {
-    Welcome();
-    client->MarkTabUnread(1);
-    client->SelectTab(1);
-    OpenTopic("T");
-    EXPECT_EQ(state.UnreadTabs[1], 0);
-    EXPECT_EQ(state.UnreadTabs[2], 1);
-    EXPECT_EQ(ctx().currentTab, 2);
-    EXPECT_EQ(link.selectedTab, 2);
-    EXPECT_EQ(ctx().text.CurrentView(), kPrivateView);
-    CloseTopic(1);
-    EXPECT_EQ(state.UnreadTabs[1], 1);
-    client->SetPrivateVisible(false);  // hiding the selected private tab selects its left neighbour
-    EXPECT_EQ(view.tabs.size(), 1U);
-    EXPECT_EQ(view.selectedTab, 0);
-    EXPECT_EQ(state.settings.IsPrivateVisible, 0);
 }
 
 }  // namespace
