@@ -40,17 +40,6 @@ TEST_F(Admission, refuses_the_17th_connection_without_a_record) {
               std::vector<std::string>{"Client could not connect (too many users) (10.0.0.26)"});
 }
 
-TEST_F(Admission, refuses_a_banned_address_at_connect_time_before_any_logon) {
-    JoinOperator();
-    Join(7, "bob", "10.0.0.7");
-    Receive(kOperator, K(MessageKind::BanCommand) + "**ban bob");
-    Forget();
-    Accept(8, "10.0.0.7");
-    ExpectRefused(8, "You are already banned at");
-    EXPECT_EQ(core.RecordCount(), 1U);
-    EXPECT_EQ(Logs(), std::vector<std::string>{"Banned client tried to connect (10.0.0.7)"});
-}
-
 TEST_F(Admission, refuses_empty_names_and_names_equal_after_case_folding) {
     Join(7, "Bob\xC4\xDF");
     const std::pair<std::string, const char*> cases[] = {
