@@ -61,6 +61,7 @@ struct Quiet final : transfer::TransferEvents, net::ServerLink {
     void NewContent() override {}
     void FileArrived(std::string) override {}
     void SendWorkerRunning(bool) override {}
+    void TopicContents(std::vector<transfer::TopicContent>) override {}
     bool SendToServer(std::string_view) override { return true; }
     void SetSelectedTab(int) override {}
 };
