@@ -110,8 +110,8 @@ bool ConsoleOperator::StartServer() {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     limits.bootstrap.executablePath = (self.parent_path() / "talvoro").string();
-    auto server = std::make_unique<server::ChatServer>(
-        state_, state_.Log ? &*state_.Log : nullptr, *observer_, std::move(limits));
+    auto server = std::make_unique<server::ChatServer>(state_, state_.Log ? &*state_.Log : nullptr,
+                                                       *observer_, std::move(limits));
     if (port < 1 || port > 65535 || !server->Start(static_cast<std::uint16_t>(port))) {
         return false;
     }
