@@ -306,7 +306,7 @@ TEST_F(FileTransfer, file_for_the_operator_travels_over_the_chat_connection) {
     } observer(incoming);
     app::ProcessState process;
     process.settings.UserName = "ann";
-    server::ChatServer chatServer(process, nullptr, observer, nullptr);
+    server::ChatServer chatServer(process, nullptr, observer);
     ASSERT_TRUE(chatServer.Start(0, "127.0.0.1"));
     net::ClientSession session(process, nullptr);
     session.Adopt(net::NetOpenConnection("127.0.0.1", chatServer.Port(), 2000));
