@@ -202,7 +202,7 @@ class StickyTopics : public ServerLoopback {
         const std::string packPath = dir.file("received.kwp");
         std::ofstream(packPath, std::ios::binary) << sent.data;
         const transfer::UnpackedTopics unpacked =
-            transfer::UnpackTopicContents(packPath, sent.header->fileName, dir.file(""));
+            transfer::UnpackTopicContents(packPath, sent.header->fileName, dir.dir());
         std::vector<std::string> topics;
         for (const transfer::TopicContent& content : unpacked.contents) {
             topics.push_back(std::to_string(content.view) + ":" + content.rtf);
