@@ -154,17 +154,31 @@ TEST_F(VersionPush, refuses_as_way_too_old_when_the_file_server_is_off_or_unreac
     EXPECT_FALSE(fileServer.Accept().valid());
 }
 
-// The operator's side stands in as a packer that writes one rich text per topic it is asked
-// for, naming the newcomer in it; `overlap` makes each call wait until that many are inside.
+// The operator's side stands in as a packer that writes one rich text per topic asked for,
+// naming the newcomer in it, and waits until two bootstraps are inside at once.
 class StickyTopics : public ServerLoopback {
   protected:
     void SetUp() override {
         ServerLimits limits;
-        limits.bootstrap.topicsDir = dir.file("TopicsTemp") + "/";
+        limits.bootstrap.topicsDir = dir.dir() + "TopicsTemp/";
         limits.bootstrap.retryPause = 10ms;
         limits.bootstrap.settlePause = 20ms;
-        observer.packTopics = [this](const StickyTopicsRequest& request,
-                                     const std::string& workDir) { return Pack(request, workDir); };
+        observer.packTopics = [this](const StickyTopicsRequest& request, const std::string& work) {
+            std::unique_lock lock(mutex);
+            requests.emplace_back(request, work);
+            entered.notify_all();
+            entered.wait_for(lock, 10s, [&] { return requests.size() >= 2; });
+            TopicPack pack{work + "pack", {}, {}};
+            transfer::PackWriter writer(pack.path);
+            for (const auto& [position, title] : request.topics) {
+                const std::string name = std::to_string(500 + position) + title + ".rtf";
+                std::ofstream(work + name) << Rtf(title, request.id);
+                EXPECT_TRUE(writer.Add(work + name));
+                pack.names += name + "\n";
+            }
+            EXPECT_TRUE(writer.Finish());
+            return pack;
+        };
         StartServer(limits);
     }
 
@@ -172,110 +186,65 @@ class StickyTopics : public ServerLoopback {
         return "{\\rtf1 " + title + " for " + std::to_string(id) + "}";
     }
 
-    TopicPack Pack(const StickyTopicsRequest& request, const std::string& workDir) {
-        {
-            std::unique_lock lock(mutex);
-            requests.push_back(request);
-            workDirs.push_back(workDir);
-            entered.notify_all();
-            entered.wait_for(lock, 10s,
-                             [&] { return static_cast<int>(requests.size()) >= overlap; });
-        }
-        TopicPack pack{workDir + "pack", {}, {}};
-        transfer::PackWriter writer(pack.path);
-        for (const StickyTopic& topic : request.topics) {
-            const std::string name = std::to_string(500 + topic.position) + topic.title + ".rtf";
-            std::ofstream(workDir + name, std::ios::binary) << Rtf(topic.title, request.id);
-            EXPECT_TRUE(writer.Add(workDir + name));
-            pack.names += name + "\n";
-        }
-        EXPECT_TRUE(writer.Finish());
-        return pack;
-    }
-
     // The topics a pack carried, as "view:rtf", unpacked as a client does.
-    std::vector<std::string> Received(const net::Socket& connection) {
-        const SentFile sent = Split(ReadAll(connection));
+    std::vector<std::string> Received(net::Listener& fileServer) {
+        if (!net::WaitReady(fileServer.fd(), POLLIN, 10000)) {
+            return {"(no connection)"};
+        }
+        const SentFile sent = Split(ReadAll(fileServer.Accept()));
         if (!sent.header || sent.header->sender != kTopicPackSender) {
             return {"(no pack)"};
         }
-        const std::string packPath = dir.file("received.kwp");
-        std::ofstream(packPath, std::ios::binary) << sent.data;
+        std::ofstream(dir.file("in.kwp")) << sent.data;
         const transfer::UnpackedTopics unpacked =
-            transfer::UnpackTopicContents(packPath, sent.header->fileName, dir.dir());
-        std::vector<std::string> topics;
+            transfer::UnpackTopicContents(dir.file("in.kwp"), sent.header->fileName, dir.dir());
+        std::vector<std::string> topics{unpacked.fault};
         for (const transfer::TopicContent& content : unpacked.contents) {
             topics.push_back(std::to_string(content.view) + ":" + content.rtf);
         }
-        return unpacked.fault.empty() ? topics : std::vector<std::string>{unpacked.fault};
-    }
-
-    void OpenTopics(test::RawClient& op) {
-        for (const auto& [title, sticky] : std::vector<std::pair<std::string, bool>>{
-                 {"Alpha", true}, {"Beta", false}, {"Gamma", true}}) {
-            ASSERT_TRUE(op.Send(net::TopicOpenToServer{title, sticky}.Encode()));
-            ASSERT_TRUE(op.ReceiveKind(net::MessageKind::TopicOpen));
-        }
+        return topics;
     }
 
     std::mutex mutex;
     std::condition_variable entered;
-    int overlap = 1;
-    std::vector<StickyTopicsRequest> requests;
-    std::vector<std::string> workDirs;
+    std::vector<std::pair<StickyTopicsRequest, std::string>> requests;  // and the work folder
 };
 
-TEST_F(StickyTopics, a_late_joiner_gets_the_sticky_topics_text_and_the_work_folder_goes) {
-    net::Listener fileServer;
-    ASSERT_TRUE(fileServer.Listen(port, "127.0.0.2"));
+TEST_F(StickyTopics, overlapping_late_joiners_each_get_their_own_pack_and_the_folders_go) {
+    net::Listener ann_files;
+    net::Listener bob_files;
+    ASSERT_TRUE(ann_files.Listen(port, "127.0.0.2"));
+    ASSERT_TRUE(bob_files.Listen(port, "127.0.0.3"));
     Client op = JoinOperator();
-    OpenTopics(*op);
+    for (const auto& [title, sticky] :
+         {std::pair{"Alpha", true}, {"Beta", false}, {"Gamma", true}}) {
+        ASSERT_TRUE(op->Send(net::TopicOpenToServer{title, sticky}.Encode()));
+        ASSERT_TRUE(op->ReceiveKind(net::MessageKind::TopicOpen));
+    }
     // A client whose file server is off is told the topics but gets no text.
     Client off = Connect("127.0.0.2");
     ASSERT_TRUE(off->SendLogon("off", 1600, 1550, true));
     ASSERT_TRUE(off->ReceiveKind(net::MessageKind::TopicOpen));
-
-    Client late = Join("late", "127.0.0.2");
-    ASSERT_TRUE(net::WaitReady(fileServer.fd(), POLLIN, 10000));
-    const net::Socket connection = fileServer.Accept();
-    ASSERT_TRUE(connection.valid());
-    const std::string id = std::to_string(ids["late"]);
-    EXPECT_EQ(Received(connection), (std::vector<std::string>{"501:" + Rtf("Alpha", ids["late"]),
-                                                              "503:" + Rtf("Gamma", ids["late"])}));
-    ASSERT_TRUE(WaitUntil([&] {
-        return observer.HasLine(LineTarget::MainView,
-                                "** Finished sending sticky topics to new client (");
-    }));
-    EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(workDirs.at(0)); }));
-    std::lock_guard lock(mutex);
-    ASSERT_EQ(requests.size(), 1U);  // none for the operator nor for "off"
-    EXPECT_EQ(requests[0],
-              (StickyTopicsRequest{ids["late"], "127.0.0.2", {{1, "Alpha"}, {3, "Gamma"}}}));
-    EXPECT_EQ(workDirs[0], dir.file("TopicsTemp") + "/" + id + "/");
-}
-
-TEST_F(StickyTopics, two_overlapping_bootstraps_each_send_their_own_pack) {
-    overlap = 2;
-    net::Listener second;
-    net::Listener third;
-    ASSERT_TRUE(second.Listen(port, "127.0.0.2"));
-    ASSERT_TRUE(third.Listen(port, "127.0.0.3"));
-    Client op = JoinOperator();
-    OpenTopics(*op);
     Client ann = Join("ann", "127.0.0.2");
     Client bob = Join("bob", "127.0.0.3");
-    for (const auto& [listener, name] :
-         std::vector<std::pair<net::Listener*, std::string>>{{&second, "ann"}, {&third, "bob"}}) {
-        SCOPED_TRACE(name);
-        ASSERT_TRUE(net::WaitReady(listener->fd(), POLLIN, 10000));
-        const net::Socket connection = listener->Accept();
-        EXPECT_EQ(Received(connection),
-                  (std::vector<std::string>{"501:" + Rtf("Alpha", ids[name]),
-                                            "503:" + Rtf("Gamma", ids[name])}));
+    for (auto& [files, name] : {std::pair{&ann_files, "ann"}, {&bob_files, "bob"}}) {
+        EXPECT_EQ(Received(*files), (std::vector<std::string>{"", "501:" + Rtf("Alpha", ids[name]),
+                                                              "503:" + Rtf("Gamma", ids[name])}));
     }
+    EXPECT_TRUE(WaitUntil([&] {
+        return std::ranges::count_if(observer.seen().lines,
+                                     [](const auto& line) {
+                                         return line.second.starts_with(
+                                             "** Finished sending sticky topics to new client (");
+                                     }) == 2 &&
+               std::filesystem::is_empty(dir.dir() + "TopicsTemp");
+    }));
     std::lock_guard lock(mutex);
-    ASSERT_EQ(workDirs.size(), 2U);
-    EXPECT_NE(workDirs[0], workDirs[1]);
+    ASSERT_EQ(requests.size(), 2U);  // none for the operator nor for "off"
+    for (auto& [request, work] : requests) {
+        EXPECT_EQ(request.topics, (std::vector<StickyTopic>{{1, "Alpha"}, {3, "Gamma"}}));
+        EXPECT_EQ(work, dir.dir() + "TopicsTemp/" + std::to_string(request.id) + "/");
+    }
 }
 
 }  // namespace
