@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "chat/topic_archive.h"
 #include "net/messages.h"
+#include "transfer/restart_helper_file.h"
 #include "ui/command_wiring.h"
 #include "ui/main_window.h"
 #include "ui/menus.h"
@@ -126,6 +127,7 @@ void RunLoop::Build() {
     hooks.awayReset = [this] { AwayReset(); };
     hooks.executablePath = services_.executablePath;
     hooks.executableArguments = services_.executableArguments;
+    hooks.writeRestartHelper = [](const std::string& path) { transfer::WriteRestartHelper(path); };
     chat_ = std::make_unique<chat::ChatClient>(state_, *port_, session_,
                                                state_.Log ? &*state_.Log : nullptr,
                                                chat::DateClock{}, hooks, services_.gui);
@@ -155,6 +157,18 @@ void RunLoop::WireWindow() {
     actions.openTransferDir = [this] { port_->OpenWithDesktop(state_.DataDir + "Transfer"); };
     actions.requestQuit = [this] { RequestQuit(); };
     actions.toggleAway = [this] { ToggleAway(); };
+    actions.saveSettings = [this] { SaveSettings(); };
+    actions.stopKeepAlive = [this] {
+        if (services_.server != nullptr) {
+            services_.server->StopKeepAlive();
+        }
+    };
+    actions.restartAwayTimer = [this] {
+        if (away_.isActive()) {
+            away_.stop();
+            ArmAwayTimer();
+        }
+    };
     WireCommands(*window_, *chat_, std::move(actions));
     window_->SetMinimizedHandler([this] { shownByMessage_ = false; });
     new RestoreWatcher(*window_, [this] {  // owned by the window

@@ -184,10 +184,10 @@ TEST_F(MainWindowTest, shortcuts_fire_only_with_their_exact_modifiers) {
         int event;  // 0: nothing happens
     };
     const Case cases[] = {
-        {Qt::Key_A, alt, cmd::kAbout},
+        {Qt::Key_Y, alt, cmd::kToggleAway},
         {Qt::Key_N, alt, cmd::kSpawnTopic},
         {Qt::Key_N, Qt::ControlModifier, 0},
-        {Qt::Key_E, Qt::ControlModifier, cmd::kLastEmoticonAgain},
+        {Qt::Key_W, Qt::ControlModifier, cmd::kAnswerWhisper},
         {Qt::Key_E, alt, 0},
         {Qt::Key_1, alt, cmd::kSelectTabBase},
         {Qt::Key_0, alt, cmd::kSelectPrivateTab},
@@ -238,7 +238,7 @@ TEST_F(MainWindowTest, commands_are_routed_by_number_and_unhandled_ones_show_a_n
     CommandRouter& router = window->Commands();
     router.SetRangeHandler(cmd::kCloseTopicBase + 1, cmd::kCloseTopicBase + 3, record);
     router.SetHandler(cmd::kCloseTopicBase + 3, [&](int) { handled.push_back(-1); });  // wins
-    router.SetHandler(cmd::kFindText, {});  // an empty handler covers nothing
+    router.SetHandler(cmd::kSaveSession, {});  // an empty handler covers nothing
     // A handler may register and dispatch while it runs.
     router.SetHandler(cmd::kTopicInfo, [&](int event) {
         router.SetHandler(cmd::kClearTopic, record);
@@ -246,14 +246,14 @@ TEST_F(MainWindowTest, commands_are_routed_by_number_and_unhandled_ones_show_a_n
         record(event);
     });
     for (const int event :
-         {cmd::kTopicInfo, cmd::kCloseTopicBase + 2, cmd::kCloseTopicBase + 3, cmd::kFindText}) {
+         {cmd::kTopicInfo, cmd::kCloseTopicBase + 2, cmd::kCloseTopicBase + 3, cmd::kSaveSession}) {
         window->Dispatch(event);
     }
     EXPECT_EQ(handled, Events({cmd::kClearTopic, cmd::kTopicInfo, cmd::kCloseTopicBase + 2, -1}));
-    EXPECT_EQ(events, Events({cmd::kFindText}));
+    EXPECT_EQ(events, Events({cmd::kSaveSession}));
     // The default fallback of a fresh window: a notice that does not block.
     auto fresh = MakeWindow();
-    fresh->Dispatch(cmd::kAbout);
+    fresh->Dispatch(cmd::kSaveSession);
     const auto boxes = fresh->findChildren<QMessageBox*>();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes.front()->text().contains(QStringLiteral("not available yet")));
