@@ -9,7 +9,7 @@
 //                               mode, or the headless server): paced rounds only
 // Options: --label TEXT (name of the server in the output), --pid PID (print the CPU use of each
 // thread of that process during each round), --rate N (messages per second, default 1000),
-// --seconds N (length of a paced round, default 5), --sweep N,N,... (one sender at each rate;
+// --seconds N (length of a paced round, default 10), --sweep N,N,... (one sender at each rate;
 // prints "sweep" lines for the plot), --idle N (idle seconds measured at the end, in-process only).
 //
 // A paced round sends `rate` messages a second from one client, or from all 15 in turn ("all
@@ -378,7 +378,7 @@ struct Figures {
 // Starts a new round: what is still on its way from the last one is left out.
 void NewRound(Target& target) {
     currentRound.fetch_add(1);
-    std::this_thread::sleep_for(200ms);
+    std::this_thread::sleep_for(20ms);
     for (BenchClient* client : target.measured) {
         client->TakeResults();
     }
@@ -553,7 +553,7 @@ struct Options {
     int pid = 0;
     std::string label;
     int rate = 1000;
-    double seconds = 5;
+    double seconds = 10;
     double idleSeconds = 10;
     std::vector<int> sweep;
 };
@@ -597,35 +597,72 @@ double Ratio(double value, double baseline) {
     return baseline > 0 ? value / baseline : 0.0;
 }
 
-// One pattern at one rate on the server and on the bare relay, alternating in `slices` slices
-// so that both see the same machine load; prints both and the server's ratio to the bare relay.
+double Percentile(std::vector<std::int64_t> values, double q) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    const auto index = std::min(values.size() - 1,
+                                static_cast<std::size_t>(q * static_cast<double>(values.size())));
+    std::nth_element(values.begin(), values.begin() + static_cast<long>(index), values.end());
+    return Microseconds(values[index]);
+}
+
+void Merge(Collected& into, Collected&& slice) {
+    into.latencies.insert(into.latencies.end(), slice.latencies.begin(), slice.latencies.end());
+    into.messages += slice.messages;
+    into.lost += slice.lost;
+    into.outOfOrder += slice.outOfOrder;
+    into.sendSeconds += slice.sendSeconds;
+    for (const auto& [tid, use] : slice.threads) {
+        bench::ThreadSample& sum = into.threads[tid];
+        sum.name = use.name;
+        sum.runNs += use.runNs;
+        sum.runs += use.runs;
+    }
+}
+
+// One pattern at one rate on the server and on the bare relay, alternating in slices of half a
+// second so that both see the same machine load; prints both, the server's ratios to the bare
+// relay over the whole round and the median of the per-slice p99 ratios (which a burst of load
+// from other processes during a single slice does not move).
 std::pair<Figures, Figures> Compare(Target& server, Target& bare, int rate, double seconds,
-                                    bool allSenders, int slices) {
+                                    bool allSenders) {
+    const int slices = std::max(1, static_cast<int>(seconds * 2));
     Collected served;
     Collected baseline;
+    std::vector<double> sliceRatios;
     for (int slice = 0; slice < slices; ++slice) {
-        PacedRound(server, rate, seconds / slices, allSenders, served);
-        PacedRound(bare, rate, seconds / slices, allSenders, baseline);
+        Collected one;
+        Collected bareOne;
+        PacedRound(server, rate, seconds / slices, allSenders, one);
+        PacedRound(bare, rate, seconds / slices, allSenders, bareOne);
+        sliceRatios.push_back(
+            Ratio(Percentile(one.latencies, 0.99), Percentile(bareOne.latencies, 0.99)));
+        Merge(served, std::move(one));
+        Merge(baseline, std::move(bareOne));
     }
+    std::sort(sliceRatios.begin(), sliceRatios.end());
     char name[64];
     std::snprintf(name, sizeof name, "%s, %d/s", allSenders ? "all senders" : "one sender", rate);
     const Figures s = Print(server, name, served);
     const Figures b = Print(bare, name, baseline);
-    std::printf("%-10s %-26s p50 %.2fx  p99 %.2fx the bare relay of this run\n",
-                server.label.c_str(), name, Ratio(s.p50, b.p50), Ratio(s.p99, b.p99));
+    std::printf(
+        "%-10s %-26s p50 %.2fx  p99 %.2fx the bare relay of this run; median p99 ratio of %d "
+        "slices %.2fx\n",
+        server.label.c_str(), name, Ratio(s.p50, b.p50), Ratio(s.p99, b.p99), slices,
+        sliceRatios[sliceRatios.size() / 2]);
     return {s, b};
 }
 
 void PacedComparison(Target& server, Target& bare, const Options& options) {
     std::printf(
-        "paced rounds, %g s each, in 1 s slices alternating with the bare relay; fan-out to %d "
-        "measured clients, sender included\n",
+        "paced rounds, %g s each, in slices of 0.5 s alternating with the bare relay; fan-out to "
+        "%d measured clients, sender included\n",
         options.seconds, kMeasured);
-    const int slices = std::max(1, static_cast<int>(options.seconds));
-    Compare(server, bare, options.rate, options.seconds, false, slices);
-    Compare(server, bare, options.rate, options.seconds, true, slices);
+    Compare(server, bare, options.rate, options.seconds, false);
+    Compare(server, bare, options.rate, options.seconds, true);
     for (const int rate : options.sweep) {
-        const auto [s, b] = Compare(server, bare, rate, 3, false, 3);
+        const auto [s, b] = Compare(server, bare, rate, 4, false);
         std::printf("sweep %s %d %.1f %.1f\nsweep bare %d %.1f %.1f\n", server.label.c_str(), rate,
                     s.p50, s.p99, rate, b.p50, b.p99);
     }
