@@ -3,13 +3,14 @@
 # Usage: gnuplot -e "data='build/relay-sweep.txt'; out='docs/relay-latency.png'" bench/latency-plot.gp
 if (!exists("data")) data = 'build/relay-sweep.txt'
 if (!exists("out")) out = 'docs/relay-latency.png'
-set terminal png size 900,560 font ",10"
+set terminal pngcairo size 900,560 font ",10"
 set output out
 set title "Fan-out latency to 15 clients against message rate (one sender, loopback)"
 set xlabel "messages per second"
 set ylabel "latency (microseconds)"
 set logscale xy
 set xtics (250, 500, 1000, 2000, 4000)
+set xrange [200:5000]
 set grid xtics ytics mytics
 set key outside right top
 set pointsize 1.2

@@ -597,16 +597,6 @@ double Ratio(double value, double baseline) {
     return baseline > 0 ? value / baseline : 0.0;
 }
 
-double Percentile(std::vector<std::int64_t> values, double q) {
-    if (values.empty()) {
-        return 0.0;
-    }
-    const auto index = std::min(values.size() - 1,
-                                static_cast<std::size_t>(q * static_cast<double>(values.size())));
-    std::nth_element(values.begin(), values.begin() + static_cast<long>(index), values.end());
-    return Microseconds(values[index]);
-}
-
 void Merge(Collected& into, Collected&& slice) {
     into.latencies.insert(into.latencies.end(), slice.latencies.begin(), slice.latencies.end());
     into.messages += slice.messages;
@@ -622,35 +612,27 @@ void Merge(Collected& into, Collected&& slice) {
 }
 
 // One pattern at one rate on the server and on the bare relay, alternating in slices of half a
-// second so that both see the same machine load; prints both, the server's ratios to the bare
-// relay over the whole round and the median of the per-slice p99 ratios (which a burst of load
-// from other processes during a single slice does not move).
+// second so that both see the same machine load; prints both and the server's ratios to the bare
+// relay.
 std::pair<Figures, Figures> Compare(Target& server, Target& bare, int rate, double seconds,
                                     bool allSenders) {
     const int slices = std::max(1, static_cast<int>(seconds * 2));
     Collected served;
     Collected baseline;
-    std::vector<double> sliceRatios;
     for (int slice = 0; slice < slices; ++slice) {
         Collected one;
         Collected bareOne;
         PacedRound(server, rate, seconds / slices, allSenders, one);
         PacedRound(bare, rate, seconds / slices, allSenders, bareOne);
-        sliceRatios.push_back(
-            Ratio(Percentile(one.latencies, 0.99), Percentile(bareOne.latencies, 0.99)));
         Merge(served, std::move(one));
         Merge(baseline, std::move(bareOne));
     }
-    std::sort(sliceRatios.begin(), sliceRatios.end());
     char name[64];
     std::snprintf(name, sizeof name, "%s, %d/s", allSenders ? "all senders" : "one sender", rate);
     const Figures s = Print(server, name, served);
     const Figures b = Print(bare, name, baseline);
-    std::printf(
-        "%-10s %-26s p50 %.2fx  p99 %.2fx the bare relay of this run; median p99 ratio of %d "
-        "slices %.2fx\n",
-        server.label.c_str(), name, Ratio(s.p50, b.p50), Ratio(s.p99, b.p99), slices,
-        sliceRatios[sliceRatios.size() / 2]);
+    std::printf("%-10s %-26s p50 %.2fx  p99 %.2fx the bare relay of this run\n",
+                server.label.c_str(), name, Ratio(s.p50, b.p50), Ratio(s.p99, b.p99));
     return {s, b};
 }
 
