@@ -12,19 +12,19 @@
 
 namespace talvoro::net {
 
-// Event codes of Transport::NetServerEvent and NetClientEvent.
-inline constexpr int kNetNothing = 0;    // nothing happened
-inline constexpr int kNetConnected = 1;  // a new client was accepted (server only)
+// Event codes of NetClientEvent.
+inline constexpr int kNetNothing = 0;    // nothing is waiting
 inline constexpr int kNetData = 2;       // bytes are waiting
 inline constexpr int kNetFileBlock = 3;  // the waiting bytes start with the file block tag
-inline constexpr int kNetClosed = 4;  // the peer closed or reset; its slot is freed (server only)
 
 // Resolves `host` (name or dotted IPv4 address) to its first IPv4 address and connects to `port`.
 // The connect itself gives up after `timeoutMs`; name resolution is the system resolver's and is
 // not bounded here. The returned socket is in blocking mode with TCP_NODELAY set. Returns an
 // invalid Socket when the name does not resolve (an empty name included), the peer refuses, or
-// the time runs out.
-Socket NetOpenConnection(const std::string& host, std::uint16_t port, int timeoutMs = 10000);
+// the time runs out. `localAddress` (dotted IPv4) binds the own end first, so that tests can act
+// as several hosts on one machine; null: the system chooses.
+Socket NetOpenConnection(const std::string& host, std::uint16_t port, int timeoutMs = 10000,
+                         const char* localAddress = nullptr);
 
 // kNetNothing, kNetData or kNetFileBlock, never blocking. Fewer than 8 bytes waiting are always
 // data; 8 or more are a file block when they start with "KWMGSFLE". A closed connection shows as

@@ -73,7 +73,9 @@ RunLoop::RunLoop(app::ProcessState& state, RunServices services)
 RunLoop::~RunLoop() {
     if (services_.serverObserver != nullptr) {
         services_.serverObserver->Detach();
+        services_.serverObserver->SetFileReceiver({});
     }
+    transfer_.reset();
     readNotifier_.reset();
     signalNotifier_.reset();
     tray_.reset();
@@ -106,7 +108,7 @@ std::optional<int> RunLoop::Run() {
     if (server) {
         WireServer();
     }
-    session_.SendLogon();
+    session_.SendLogon();  // the file server starts once the server has welcomed this client
     ArmAwayTimer();
 
     CheckQuit();
@@ -125,6 +127,11 @@ void RunLoop::Build() {
 
     chat::ChatHooks hooks;
     hooks.awayReset = [this] { AwayReset(); };
+    hooks.welcomed = [this] {
+        if (!state_.ServerRunning.load() && state_.settings.FileServerHalt.load() == 0) {
+            transfer_->StartFileServer();
+        }
+    };
     hooks.executablePath = services_.executablePath;
     hooks.executableArguments = services_.executableArguments;
     hooks.writeRestartHelper = [](const std::string& path) { transfer::WriteRestartHelper(path); };
@@ -132,6 +139,9 @@ void RunLoop::Build() {
                                                state_.Log ? &*state_.Log : nullptr,
                                                chat::DateClock{}, hooks, services_.gui);
     session_.SetEvents(chat_.get());
+    transfer_ = std::make_unique<TransferHub>(
+        TransferHubSetup{&state_, services_.gui, chat_.get(), &session_, port_.get(), window_.get(),
+                         [this] { HandleNewContent(); }, [this] { AwayReset(); }});
 
     tray_ = std::make_unique<TrayIcon>(
         images_,
@@ -154,10 +164,12 @@ void RunLoop::Build() {
 void RunLoop::WireWindow() {
     AppCommandActions actions;
     actions.toggleMainWindow = [this] { ToggleMainWindow(); };
-    actions.openTransferDir = [this] { port_->OpenWithDesktop(state_.DataDir + "Transfer"); };
+    actions.openTransferDir = [this] { transfer_->OpenTransferDir(); };
     actions.requestQuit = [this] { RequestQuit(); };
     actions.toggleAway = [this] { ToggleAway(); };
     actions.saveSettings = [this] { SaveSettings(); };
+    actions.startFileServer = [this] { transfer_->StartFileServer(); };
+    actions.stopFileServer = [this] { transfer_->StopFileServer(); };
     actions.stopKeepAlive = [this] {
         if (services_.server != nullptr) {
             services_.server->StopKeepAlive();
@@ -170,6 +182,7 @@ void RunLoop::WireWindow() {
         }
     };
     WireCommands(*window_, *chat_, std::move(actions));
+    WireTransferCommands(*window_, *transfer_);
     window_->SetMinimizedHandler([this] { shownByMessage_ = false; });
     new RestoreWatcher(*window_, [this] {  // owned by the window
         if (!state_.WindowShown) {
@@ -208,6 +221,10 @@ void RunLoop::WireServer() {
     };
     handlers.quitConfirmed = [this] { CheckQuit(); };
     services_.serverObserver->Attach(std::move(handlers));
+    services_.serverObserver->SetFileReceiver(
+        [hub = transfer_.get()](const server::PendingFileHeader& header, std::uint64_t length) {
+            return hub->OpenOperatorReceive(header, length);
+        });
 }
 
 void RunLoop::WatchSignals() {
@@ -402,7 +419,9 @@ int RunLoop::Shutdown() {
     signalNotifier_.reset();
     if (services_.serverObserver != nullptr) {
         services_.serverObserver->Detach();
+        services_.serverObserver->SetFileReceiver({});
     }
+    transfer_.reset();  // the file server and a send worker end before the session closes
     session_.Close();
     app::FinishShutdown(state_);
     tray_.reset();
