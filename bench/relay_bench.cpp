@@ -77,7 +77,8 @@ net::Socket ConnectWithRetry(std::uint16_t port) {
 // A set of clients of one server (or of the bare relay) with the receiver that reads them.
 struct Target {
     std::string label;
-    int pid = 0;  // whose threads are reported; 0: none
+    int pid = 0;       // whose threads are reported; 0: none
+    int threadId = 0;  // else this thread of this process (the bare relay's); 0: none
     Clients clients;
     std::vector<BenchClient*> measured;
     std::unique_ptr<Receiver> receiver;
@@ -102,6 +103,20 @@ struct Figures {
     double p50 = 0;
     double p99 = 0;
 };
+
+// The threads whose CPU use is reported for the target.
+bench::ProcessSample ThreadsOf(const Target& target) {
+    if (target.pid != 0) {
+        return bench::SampleProcess(target.pid);
+    }
+    bench::ProcessSample one;
+    if (target.threadId != 0) {
+        one[target.threadId] =
+            bench::ReadThread("/proc/self/task/" + std::to_string(target.threadId));
+        one[target.threadId].name = "bare relay";
+    }
+    return one;
+}
 
 // Starts a new round: what is still on its way from the last one is left out.
 void NewRound(Target& target) {
@@ -166,7 +181,7 @@ Figures Print(const Target& target, const std::string& round, Collected& collect
         all.empty() ? 0.0 : Microseconds(all.back()),
         static_cast<double>(collected.messages) / std::max(collected.sendSeconds, 1e-9),
         collected.lost, collected.outOfOrder);
-    if (target.pid != 0) {
+    if (target.pid != 0 || target.threadId != 0) {
         bench::PrintThreadUse(collected.threads, collected.sendSeconds, collected.messages,
                               "             ");
     }
@@ -182,7 +197,7 @@ void PacedRound(Target& target, int rate, double seconds, bool allSenders, Colle
     const auto period = std::chrono::nanoseconds(1'000'000'000L / std::max(rate, 1));
     const std::size_t senders = allSenders ? target.measured.size() : 1;
     std::vector<int> seq(senders, 0);
-    const bench::ProcessSample before = bench::SampleProcess(target.pid);
+    const bench::ProcessSample before = ThreadsOf(target);
     const auto start = Clock::now();
     for (long k = 0; k < messages; ++k) {
         std::this_thread::sleep_until(start + k * period);
@@ -190,8 +205,8 @@ void PacedRound(Target& target, int rate, double seconds, bool allSenders, Colle
         target.measured[from]->SendStamped(seq[from]++);
     }
     const double sendSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-    if (target.pid != 0) {
-        bench::AddUse(into.threads, before, bench::SampleProcess(target.pid));
+    if (target.pid != 0 || target.threadId != 0) {
+        bench::AddUse(into.threads, before, ThreadsOf(target));
     }
     Collect(target, messages, sendSeconds, into);
 }
@@ -395,7 +410,7 @@ int main(int argc, char** argv) {
     process.settings.Host = "benchhost";
     NullObserver observer;
     std::optional<server::ChatServer> ownServer;
-    Target server{options->label, options->pid, {}, {}, {}};
+    Target server{options->label, options->pid, 0, {}, {}, {}};
     if (options->port != 0) {
         if (!ConnectChatClients(server, static_cast<std::uint16_t>(options->port), false,
                                 nullptr)) {
@@ -410,12 +425,13 @@ int main(int argc, char** argv) {
         }
     }
     BareRelay relay;
-    Target bare{"bare", 0, {}, {}, {}};
+    Target bare{"bare", 0, 0, {}, {}, {}};
     if (!ConnectBareClients(bare, relay)) {
         std::fprintf(stderr, "relay_bench: the bare relay did not start\n");
         return 1;
     }
     std::this_thread::sleep_for(1s);  // logon traffic settles
+    bare.threadId = relay.ThreadId();
     if (ownServer) {
         std::printf("relay_bench: server thread of this process on loopback, %d clients\n",
                     kMeasured + 1);

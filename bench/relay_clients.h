@@ -256,6 +256,8 @@ class BareRelay {
     }
 
     std::uint16_t Port() const { return port_; }
+    // The relay thread's id once it runs (0 before).
+    int ThreadId() const { return tid_.load(); }
 
     // Accepts `count` connections (already connecting) and starts relaying.
     bool Start(int count) {
@@ -274,6 +276,7 @@ class BareRelay {
 
   private:
     void Loop() {
+        tid_ = static_cast<int>(::gettid());
         std::vector<pollfd> watched;
         for (const net::Socket& one : accepted_) {
             watched.push_back(pollfd{one.fd(), POLLIN, 0});
@@ -306,6 +309,7 @@ class BareRelay {
 
     net::Socket listener_;
     std::uint16_t port_ = 0;
+    std::atomic<int> tid_{0};
     std::vector<net::Socket> accepted_;
     std::atomic<bool> running_{true};
     std::thread thread_;
