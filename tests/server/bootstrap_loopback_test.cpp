@@ -211,10 +211,10 @@ class StickyTopics : public ServerLoopback {
 };
 
 TEST_F(StickyTopics, overlapping_late_joiners_each_get_their_own_pack_and_the_folders_go) {
-    net::Listener ann_files;
-    net::Listener bob_files;
-    ASSERT_TRUE(ann_files.Listen(port, "127.0.0.2"));
-    ASSERT_TRUE(bob_files.Listen(port, "127.0.0.3"));
+    net::Listener annFiles;
+    net::Listener bobFiles;
+    ASSERT_TRUE(annFiles.Listen(port, "127.0.0.2"));
+    ASSERT_TRUE(bobFiles.Listen(port, "127.0.0.3"));
     Client op = JoinOperator();
     for (const auto& [title, sticky] :
          {std::pair{"Alpha", true}, {"Beta", false}, {"Gamma", true}}) {
@@ -227,7 +227,7 @@ TEST_F(StickyTopics, overlapping_late_joiners_each_get_their_own_pack_and_the_fo
     ASSERT_TRUE(off->ReceiveKind(net::MessageKind::TopicOpen));
     Client ann = Join("ann", "127.0.0.2");
     Client bob = Join("bob", "127.0.0.3");
-    for (auto& [files, name] : {std::pair{&ann_files, "ann"}, {&bob_files, "bob"}}) {
+    for (auto& [files, name] : {std::pair{&annFiles, "ann"}, {&bobFiles, "bob"}}) {
         EXPECT_EQ(Received(*files), (std::vector<std::string>{"", "501:" + Rtf("Alpha", ids[name]),
                                                               "503:" + Rtf("Gamma", ids[name])}));
     }
