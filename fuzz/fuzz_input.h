@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <span>
+#include <sstream>
+#include <string>
 #include <string_view>
 
 namespace talvoro::fuzz {
@@ -41,6 +44,14 @@ class FuzzInput {
 
 inline std::string_view Text(std::span<const std::uint8_t> bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// The whole content of a file; empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
 }
 
 // Stops the run when `holds` is false: the fuzzer records the input that broke the property.

@@ -32,11 +32,6 @@ const std::string& Dir() {
     return dir;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // Loads `path` and saves it to `out`, the window geometry taken from the loaded values.
 void LoadAndSave(const std::string& path, const std::string& out) {
     app::Settings settings;
@@ -66,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     LoadAndSave(input, Dir() + "once.ini");
     LoadAndSave(Dir() + "once.ini", Dir() + "twice.ini");
-    Check(ReadAll(Dir() + "once.ini") == ReadAll(Dir() + "twice.ini"),
-          "saved preferences load and save unchanged");
+    Check(
+        talvoro::fuzz::ReadFile(Dir() + "once.ini") == talvoro::fuzz::ReadFile(Dir() + "twice.ini"),
+        "saved preferences load and save unchanged");
     return 0;
 }

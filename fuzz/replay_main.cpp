@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -34,12 +34,11 @@ std::vector<std::filesystem::path> Inputs(int argc, char** argv) {
 int main(int argc, char** argv) {
     const auto inputs = Inputs(argc, argv);
     for (const auto& path : inputs) {
-        std::ifstream file(path, std::ios::binary);
-        if (!file) {
+        if (!std::filesystem::is_regular_file(path)) {
             std::fprintf(stderr, "cannot read %s\n", path.c_str());
             return 1;
         }
-        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        const std::string bytes = talvoro::fuzz::ReadFile(path);
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
     std::printf("%zu inputs replayed\n", inputs.size());

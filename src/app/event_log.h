@@ -26,7 +26,7 @@ class EventLog {
     // Appends one line. Any thread: calls are serialised, so every line lands whole and lines of
     // different threads never interleave; the line is on disk (in the file, unbuffered) when the
     // call returns. The text is written unchanged. If the file cannot be opened or written the
-    // event is dropped silently; this never throws.
+    // event is dropped; the first such failure writes one line to stderr. This never throws.
     void LogEvent(bool isError, std::string_view text) noexcept;
 
     const std::string& path() const { return path_; }
@@ -35,9 +35,13 @@ class EventLog {
     static std::string FormatLine(std::int32_t dateValue, bool isError, std::string_view text);
 
   private:
+    // Caller holds mutex_.
+    void ReportFailure(int error);
+
     std::string path_;
     Clock clock_;
     std::mutex mutex_;
+    bool failureReported_ = false;
 };
 
 }  // namespace talvoro::app
