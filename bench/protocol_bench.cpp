@@ -9,6 +9,7 @@
 #include "net/cipher.h"
 #include "net/frame.h"
 #include "net/frame_reader.h"
+#include "net/messages_chat.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ using talvoro::net::Rc4;
 // cut and deciphered by a server-role FrameReader.
 void BM_FrameEncodeAndRead(benchmark::State& state) {
     const auto size = static_cast<std::size_t>(state.range(0));
-    const std::string payload = "\x9C" + std::string(size - 1, 'm');
+    const std::string payload =
+        talvoro::net::PublicMessageToServer{std::string(size - 1, 'm')}.Encode();
     FrameReader reader(FrameRole::Server, nullptr);
     for (auto _ : state) {
         const auto wire = EncodeFrame(1, payload);

@@ -26,9 +26,8 @@
 #include "app/process_state.h"
 #include "net/frame.h"
 #include "net/frame_reader.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 #include "net/transport.h"
-#include "net/user_roster.h"
 #include "server/chat_server.h"
 
 namespace {
@@ -38,7 +37,6 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 constexpr int kClients = 16;  // the operator's client and 15 others
-const char kPublic = net::KindChar(net::MessageKind::PublicMessage);
 
 std::int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
@@ -64,7 +62,7 @@ class BenchClient {
 
     bool LogOn() {
         const std::string name = "user" + std::to_string(slot_);
-        if (!Send(net::BuildPayload(net::MessageKind::Logon, {name, "0", "1600", "1550", "0"}))) {
+        if (!Send(net::Logon{name, 0, 1600, 1550, false}.Encode())) {
             return false;
         }
         net::FrameReader reader(net::FrameRole::Client, nullptr);
@@ -80,9 +78,8 @@ class BenchClient {
                 return false;
             }
             for (const net::Frame& frame : reader.Feed({buffer, static_cast<std::size_t>(n)})) {
-                const auto roster = net::DecodeUserRoster(frame.raw);
-                if (frame.kind == static_cast<std::uint8_t>(net::MessageKind::UserRoster) &&
-                    roster && roster->users.back().name == name) {
+                const auto roster = net::DecodeFrame<net::UserRoster>(frame);
+                if (roster && !roster->users.empty() && roster->users.back().name == name) {
                     return true;
                 }
             }
@@ -97,9 +94,9 @@ class BenchClient {
 
     bool SendStamped(int seq) {
         char text[96];
-        std::snprintf(text, sizeof text, "%c%d:%d:%lld:%s", kPublic, slot_, seq,
+        std::snprintf(text, sizeof text, "%d:%d:%lld:%s", slot_, seq,
                       static_cast<long long>(NowNs()), "padding-to-a-typical-chat-line-length");
-        return Send(text);
+        return Send(net::PublicMessageToServer{text}.Encode());
     }
 
     // Reads what is waiting (the receiver thread calls this when poll reports the socket).
@@ -135,15 +132,12 @@ class BenchClient {
 
   private:
     void Record(const net::Frame& frame, std::int64_t now) {
-        if (frame.kind != static_cast<std::uint8_t>(net::MessageKind::PublicMessage)) {
-            return;
-        }
-        const std::size_t body = frame.text.find(kPublic);
+        const auto message = net::DecodeFrame<net::PublicMessage>(frame);
         int sender = 0;
         int seq = 0;
         long long sentAt = 0;
-        if (body == std::string::npos ||
-            std::sscanf(frame.text.c_str() + body + 1, "%d:%d:%lld", &sender, &seq, &sentAt) != 3 ||
+        if (!message ||
+            std::sscanf(message->text.c_str(), "%d:%d:%lld", &sender, &seq, &sentAt) != 3 ||
             sender == slot_) {
             return;
         }

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(g++ cmake ninja-build make pkg-config qt6-base-dev qt6-qpa-plugins qt6-multimedia-dev
           zlib1g-dev libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format xvfb xauth
-          iproute2)
+          iproute2 dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do

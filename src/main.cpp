@@ -34,5 +34,7 @@ int RunProgram(int argc, const char* const* argv) {
 int main(int argc, char* argv[]) {
     // QApplication takes its own options out of argv; what remains are the program's arguments.
     QApplication application(argc, argv);
+    // Desktops match the windows to the installed desktop entry (and its icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("talvoro"));
     return RunProgram(argc, argv);
 }

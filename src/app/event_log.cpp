@@ -39,15 +39,16 @@ EventLog::EventLog(std::string path, Clock clock)
 std::string EventLog::FormatLine(std::int32_t dateValue, bool isError, std::string_view text) {
     std::string line = FormatDate(dateValue, "%yyyy-%mm-%dd/%hh:%ii:%ss");
     line += isError ? " ERROR: " : " INFO: ";
-    // Texts may come from other users (names, whispers): a line break in them would forge a line of
-    // its own, so breaks are written as blanks and every event stays one line.
-    const std::size_t start = line.size();
     line += text;
-    std::replace_if(
-        line.begin() + static_cast<std::ptrdiff_t>(start), line.end(),
-        [](char c) { return c == '\r' || c == '\n'; }, ' ');
     line += "\r\n";
     return line;
+}
+
+std::string LogSafe(std::string_view userText) {
+    std::string safe(userText);
+    std::replace_if(
+        safe.begin(), safe.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return safe;
 }
 
 void EventLog::LogEvent(bool isError, std::string_view text) noexcept {

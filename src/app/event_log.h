@@ -25,7 +25,8 @@ class EventLog {
 
     // Appends one line. Any thread: calls are serialised, so every line lands whole and lines of
     // different threads never interleave; the line is on disk (in the file, unbuffered) when the
-    // call returns. The text is written unchanged. If the file cannot be opened or written the
+    // call returns. The text is written unchanged, its own line feeds included: parts of it that
+    // come from other people go through LogSafe first. If the file cannot be opened or written the
     // event is dropped; the first such failure writes one line to stderr. This never throws.
     void LogEvent(bool isError, std::string_view text) noexcept;
 
@@ -43,5 +44,9 @@ class EventLog {
     std::mutex mutex_;
     bool failureReported_ = false;
 };
+
+// `userText` (a name, a whisper target or text, a title from another user) with CR and LF
+// replaced by blanks, so that it cannot start a line of its own in an event text.
+std::string LogSafe(std::string_view userText);
 
 }  // namespace talvoro::app

@@ -47,7 +47,8 @@ std::string TrimBlanks(std::string_view text) {
 }
 
 std::string AliasOrAnonymous(std::string_view typed, const AnonymousNumberSource& number) {
-    std::string alias = TrimBlanks(typed);
+    // Cut to what the server admits and every roster shows, so the own name matches it.
+    std::string alias = TrimBlanks(TrimBlanks(typed).substr(0, kMaxAliasLength));
     if (!alias.empty()) {
         return alias;
     }

@@ -37,7 +37,8 @@ AnonymousNumberSource RandomAnonymousNumbers();
 // Removes leading and trailing blanks (spaces and tabs).
 std::string TrimBlanks(std::string_view text);
 
-// The alias that goes to the server: the typed one without surrounding blanks, or "Anonymous"
+// The alias that goes to the server: the typed one without surrounding blanks and cut to 24
+// characters (as the server admits names), or "Anonymous"
 // followed by a number from the source when nothing is left. Never empty. A number outside
 // 0..1024 from the source is folded into that range.
 std::string AliasOrAnonymous(std::string_view typed, const AnonymousNumberSource& number);

@@ -4,10 +4,11 @@
 
 #include "chat/chat_display.h"
 #include "chat/session_dispatch.h"
+#include "chat/topic_archive.h"
 #include "chat/topic_events.h"
 #include "chat/user_list.h"
 #include "net/frame.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 
 namespace talvoro::chat {
 
@@ -15,7 +16,15 @@ ChatClient::ChatClient(app::ProcessState& state, ViewPort& port, net::ServerLink
                        app::EventLog* log, DateClock clock, ChatHooks hooks, GuiQueue* gui)
     : ctx_(state, port, link, log, std::move(clock), std::move(hooks)),
       gui_(gui),
-      guiThread_(std::this_thread::get_id()) {}
+      guiThread_(std::this_thread::get_id()) {
+    // Archiving and restoring topics are the chat core's own unless a caller replaces them.
+    if (!ctx_.hooks.archiveView) {
+        ctx_.hooks.archiveView = [this](int view) { ArchiveView(ctx_, view); };
+    }
+    if (!ctx_.hooks.restoreTopics) {
+        ctx_.hooks.restoreTopics = [this] { RestoreTopics(ctx_); };
+    }
+}
 
 void ChatClient::Start() {
     StartTabs(ctx_);
@@ -102,7 +111,7 @@ void ChatClient::ClearCurrentView() {
 
 void ChatClient::SetAwayStatus(OwnStatus status) {
     const bool away = status == OwnStatus::Away;
-    ctx_.link.SendToServer(net::BuildPayload(net::MessageKind::AwayStatus, {away ? "1" : "0"}));
+    ctx_.link.SendToServer(net::AwayStatusToServer{away}.Encode());
     ctx_.own.status = status;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,8 +65,11 @@ struct ChatContext {
     ChatText text;
     std::string serverName;
     std::string lastWhisperer;  // the sender of the last whisper received
-    int currentTab = 0;         // selected tab position
-    int lastFrameTab = 0;       // tab of the last frame processed (new-content mark)
+    // Topics announced from "Topics.ini" whose announcement has not come back: title -> the saved
+    // file of a sticky one ("" otherwise).
+    std::map<std::string, std::string> pendingRestores;
+    int currentTab = 0;    // selected tab position
+    int lastFrameTab = 0;  // tab of the last frame processed (new-content mark)
     bool sendWorkerRunning = false;
 
     // "hh:ii:ss" of now.

@@ -1,7 +1,5 @@
 #include "chat/chat_display.h"
 
-#include "net/text_fields.h"
-
 namespace talvoro::chat {
 
 namespace {
@@ -60,14 +58,12 @@ void ScrollCurrentView(ChatContext& ctx) {
     }
 }
 
-void DisplayIncomingChat(ChatContext& ctx, std::string_view payload, net::MessageKind kind) {
-    const char separator = net::KindChar(kind);
-    const std::int32_t id = net::ReadNumber(net::Field(payload, separator, 1));
-    const std::string_view text = net::FieldsFrom(payload, separator, 2);
+void DisplayIncomingChat(ChatContext& ctx, std::int32_t id, std::string_view text,
+                         net::MessageKind kind) {
     if (ctx.users.RejectedList.Contains(id)) {
         return;
     }
-    std::string name = "#" + net::NumberText(id);
+    std::string name = "#" + std::to_string(id);
     std::int32_t color = kBlack;
     if (const OnlineUser* sender = ctx.users.FindById(id)) {
         name = sender->name;

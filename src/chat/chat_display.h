@@ -45,9 +45,10 @@ void WriteServerLine(ChatContext& ctx, std::string_view text, bool toCurrentTab)
 // Scrolls the current view to its end unless autoscroll is suppressed.
 void ScrollCurrentView(ChatContext& ctx);
 
-// Shows one chat message: `payload` is sender id, kind character, text (the text runs to the
-// end of the payload). Kinds: PublicMessage, Whisper, AwayStatus (the away notice). Messages of
-// rejected senders are not shown. A sender not in the user list is shown as "#" + id in black.
-void DisplayIncomingChat(ChatContext& ctx, std::string_view payload, net::MessageKind kind);
+// Shows one chat message `text` from user `id`. Kinds: PublicMessage, Whisper, AwayStatus (the
+// away notice). Messages of rejected senders are not shown. A sender not in the user list is
+// shown as "#" + id in black.
+void DisplayIncomingChat(ChatContext& ctx, std::int32_t id, std::string_view text,
+                         net::MessageKind kind);
 
 }  // namespace talvoro::chat

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "chat/chat_display.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 
 namespace talvoro::chat {
 
@@ -14,12 +14,6 @@ constexpr std::string_view kKickPrefix = "**kick ";
 constexpr std::string_view kBanPrefix = "**ban ";
 constexpr std::string_view kGroupPrefix = "@@[]: ";
 constexpr std::string_view kGroupName = "[]";
-
-std::string Payload(net::MessageKind kind, std::string_view text) {
-    std::string payload(1, net::KindChar(kind));
-    payload += text;
-    return payload;
-}
 
 bool IsBlankOnly(std::string_view text) {
     return text.find_first_not_of(" \t") == std::string_view::npos;
@@ -31,12 +25,19 @@ bool SendServerCommand(ChatContext& ctx, std::string_view line) {
         return false;
     }
     const std::string lower = LowerCase1252(line.substr(0, kKickPrefix.size()));
+    // The command word goes out as typed, in whatever case.
     if (lower.starts_with(kKickPrefix)) {
-        ctx.link.SendToServer(Payload(net::MessageKind::KickCommand, line));
+        const std::size_t size = kKickPrefix.size();
+        ctx.link.SendToServer(
+            net::KickCommand{std::string(line.substr(size)), std::string(line.substr(0, size))}
+                .Encode());
         return true;
     }
     if (lower.starts_with(kBanPrefix)) {
-        ctx.link.SendToServer(Payload(net::MessageKind::BanCommand, line));
+        const std::size_t size = kBanPrefix.size();
+        ctx.link.SendToServer(
+            net::BanCommand{std::string(line.substr(size)), std::string(line.substr(0, size))}
+                .Encode());
         return true;
     }
     return false;
@@ -45,6 +46,9 @@ bool SendServerCommand(ChatContext& ctx, std::string_view line) {
 struct Whisper {
     std::string_view name;  // between "@@" and the colon
     std::string_view body;  // after the colon, starting with the blank
+    std::string_view text;  // after the colon and the blank
+
+    net::WhisperToServer Message() const { return {std::string(name), std::string(text)}; }
 };
 
 // A whisper is "@@" + name + ": " + text with the ": " found from the 4th character on.
@@ -56,7 +60,7 @@ std::optional<Whisper> ParseWhisper(std::string_view line) {
     if (colon == std::string_view::npos) {
         return std::nullopt;
     }
-    return Whisper{line.substr(2, colon - 2), line.substr(colon + 1)};
+    return Whisper{line.substr(2, colon - 2), line.substr(colon + 1), line.substr(colon + 2)};
 }
 
 void Finish(ChatContext& ctx) {
@@ -84,7 +88,9 @@ SendOutcome SendGroupWhisper(ChatContext& ctx, std::string_view line, const Whis
         }
         recipients += "[" + user.name + "]";
         const std::string addressed = ReplaceAll(line, kGroupPrefix, "@@" + user.name + ": ");
-        ctx.link.SendToServer(Payload(net::MessageKind::Whisper, addressed));
+        if (const std::optional<Whisper> one = ParseWhisper(addressed)) {
+            ctx.link.SendToServer(one->Message().Encode());
+        }
     }
     ctx.text.SetEchoView(ctx.text.CurrentView());
     if (recipients.empty()) {
@@ -96,7 +102,7 @@ SendOutcome SendGroupWhisper(ChatContext& ctx, std::string_view line, const Whis
     return SendOutcome::Cleared;
 }
 
-SendOutcome SendWhisper(ChatContext& ctx, std::string_view line, const Whisper& whisper) {
+SendOutcome SendWhisper(ChatContext& ctx, const Whisper& whisper) {
     const OnlineUser* found = nullptr;
     for (int row = 0; row < ctx.users.RowCount() && found == nullptr; ++row) {
         if (ctx.users.AtRow(row)->name == whisper.name) {
@@ -118,7 +124,7 @@ SendOutcome SendWhisper(ChatContext& ctx, std::string_view line, const Whisper& 
         return SendOutcome::Kept;
     }
     WriteChatHead(ctx, TimePrefix(ctx) + "@" + name + ":", ctx.own.color);
-    ctx.link.SendToServer(Payload(net::MessageKind::Whisper, line));
+    ctx.link.SendToServer(whisper.Message().Encode());
     WriteChatBody(ctx, whisper.body, ctx.own.color);
     Finish(ctx);
     return SendOutcome::Cleared;
@@ -167,7 +173,7 @@ SendOutcome SendAction(ChatContext& ctx, std::string_view typed) {
     }
     const std::optional<Whisper> whisper = ParseWhisper(line);
     if (!whisper) {
-        ctx.link.SendToServer(Payload(net::MessageKind::PublicMessage, line));
+        ctx.link.SendToServer(net::PublicMessageToServer{line}.Encode());
         Finish(ctx);
         return SendOutcome::Cleared;
     }
@@ -177,7 +183,7 @@ SendOutcome SendAction(ChatContext& ctx, std::string_view typed) {
     if (whisper->name == kGroupName) {
         return SendGroupWhisper(ctx, line, *whisper);
     }
-    return SendWhisper(ctx, line, *whisper);
+    return SendWhisper(ctx, *whisper);
 }
 
 }  // namespace talvoro::chat

@@ -7,8 +7,7 @@
 #include "chat/send_action.h"
 #include "chat/topic_events.h"
 #include "chat/user_list.h"
-#include "net/message_kind.h"
-#include "net/text_fields.h"
+#include "net/messages.h"
 
 namespace talvoro::chat {
 
@@ -17,14 +16,6 @@ namespace {
 using net::MessageKind;
 
 constexpr std::string_view kRefusalTitle = "Talvoro: Error connecting to server";
-
-char Sep(MessageKind kind) {
-    return net::KindChar(kind);
-}
-
-std::int32_t ValField(std::string_view text, MessageKind kind, int k) {
-    return net::ReadNumber(net::Field(text, Sep(kind), k));
-}
 
 // A notice without its leading "** ".
 std::string_view WithoutMarker(std::string_view line) {
@@ -48,44 +39,47 @@ void RouteChat(ChatContext& ctx, const net::Frame& frame) {
     }
 }
 
-void OnUserQuit(ChatContext& ctx, std::string_view text) {
-    const std::int32_t id = ValField(text, MessageKind::UserQuit, 1);
+// Notices get the local time appended: " (hh:ii:ss)".
+std::string Stamped(const ChatContext& ctx, std::string_view line) {
+    return std::string(line) + " (" + ctx.TimeText() + ")";
+}
+
+void OnUserQuit(ChatContext& ctx, const net::UserQuit& quit) {
+    const std::int32_t id = quit.user;
     ctx.users.RejectedList.TestAndRemove(id);
     ctx.users.RejectsMeList.TestAndRemove(id);
     ctx.users.NoFileReceiveList.TestAndRemove(id);
     ctx.users.AwayList.TestAndRemove(id);
     ctx.topics.ClearOwner(id);
     RemoveUser(ctx, id);
-    const std::string_view line = net::FieldsFrom(text, Sep(MessageKind::UserQuit), 2);
+    const std::string line = Stamped(ctx, quit.line);
     ShowLastServerMessage(ctx, line);
     WriteServerLine(ctx, line, false);
     ctx.state.NewContent = true;
 }
 
-void OnAwayStatus(ChatContext& ctx, std::string_view text) {
-    const std::int32_t id = ValField(text, MessageKind::AwayStatus, 1);
-    ctx.users.AwayList.TestAndRemove(id);
-    if (text.ends_with('1')) {
-        ctx.users.AwayList.Add(id);
+void OnAwayStatus(ChatContext& ctx, const net::AwayStatus& status) {
+    ctx.users.AwayList.TestAndRemove(status.user);
+    if (status.away) {
+        ctx.users.AwayList.Add(status.user);
         const std::string& awayText = ctx.state.settings.AwayText;
         if (!awayText.empty()) {
-            DisplayIncomingChat(ctx, net::NumberText(id) + Sep(MessageKind::AwayStatus) + awayText,
-                                MessageKind::AwayStatus);
+            DisplayIncomingChat(ctx, status.user, awayText, MessageKind::AwayStatus);
         }
     }
     RebuildUserList(ctx);
 }
 
-void OnFileReceiveStatus(ChatContext& ctx, std::string_view text) {
-    const std::int32_t id = ValField(text, MessageKind::FileReceiveStatus, 1);
-    ctx.users.NoFileReceiveList.TestAndRemove(id);
-    if (text.ends_with('1')) {
-        ctx.users.NoFileReceiveList.Add(id);
+void OnFileReceiveStatus(ChatContext& ctx, const net::FileReceiveStatus& status) {
+    ctx.users.NoFileReceiveList.TestAndRemove(status.user);
+    if (status.disabled) {
+        ctx.users.NoFileReceiveList.Add(status.user);
     }
     RebuildUserList(ctx);
 }
 
-void OnServerNotice(ChatContext& ctx, std::string_view text) {
+void OnServerNotice(ChatContext& ctx, std::string_view notice) {
+    const std::string text = Stamped(ctx, notice);
     ShowLastServerMessage(ctx, text);
     WriteServerLine(ctx, text, false);
     ctx.state.NewContent = true;
@@ -111,58 +105,69 @@ void OnLogon(ChatContext& ctx) {
         return;
     }
     const app::Settings& settings = ctx.state.settings;
-    std::string payload(1, Sep(MessageKind::Refusal));
-    payload += "You're attempting to connect to a client only!\n** Try a real Talvoro server at <" +
-               settings.Host + ":" + net::NumberText(settings.Port) + "> instead.";
-    ctx.link.SendToServer(payload);
+    ctx.link.SendToServer(
+        net::Refusal{"You're attempting to connect to a client only!\n** Try a real Talvoro "
+                     "server at <" +
+                     settings.Host + ":" + std::to_string(settings.Port) + "> instead."}
+            .Encode());
 }
 
-void Dispatch(ChatContext& ctx, MessageKind kind, const net::Frame& frame, std::string_view text) {
-    switch (kind) {
+// Text kinds always decode (missing fields read as empty or 0); only a roster can fail.
+void Dispatch(ChatContext& ctx, const net::Frame& frame) {
+    switch (static_cast<MessageKind>(frame.kind)) {
         case MessageKind::UserRoster:
-            if (const auto roster = net::DecodeUserRoster(frame.raw)) {
+            if (const auto roster = net::DecodeFrame<net::UserRoster>(frame)) {
                 ApplyUserRoster(ctx, *roster);
             }
             break;
         case MessageKind::UserQuit:
-            OnUserQuit(ctx, text);
+            OnUserQuit(ctx, *net::DecodeFrame<net::UserQuit>(frame));
             break;
         case MessageKind::AwayStatus:
-            OnAwayStatus(ctx, text);
+            OnAwayStatus(ctx, *net::DecodeFrame<net::AwayStatus>(frame));
             break;
         case MessageKind::FileReceiveStatus:
-            OnFileReceiveStatus(ctx, text);
+            OnFileReceiveStatus(ctx, *net::DecodeFrame<net::FileReceiveStatus>(frame));
             break;
         case MessageKind::RejectNotice:
-            ctx.users.RejectsMeList.Toggle(net::ReadNumber(text));
+            ctx.users.RejectsMeList.Toggle(net::DecodeFrame<net::RejectNotice>(frame)->user);
             RebuildUserList(ctx);
             break;
-        case MessageKind::PublicMessage:
-        case MessageKind::Whisper:
-            DisplayIncomingChat(ctx, text, kind);
+        case MessageKind::PublicMessage: {
+            const net::PublicMessage message = *net::DecodeFrame<net::PublicMessage>(frame);
+            DisplayIncomingChat(ctx, message.sender, message.text, MessageKind::PublicMessage);
             break;
+        }
+        case MessageKind::Whisper: {
+            const net::Whisper whisper = *net::DecodeFrame<net::Whisper>(frame);
+            DisplayIncomingChat(ctx, whisper.sender, whisper.text, MessageKind::Whisper);
+            break;
+        }
         case MessageKind::ServerNotice:
-            OnServerNotice(ctx, text);
+            OnServerNotice(ctx, net::DecodeFrame<net::ServerNotice>(frame)->text);
             break;
         case MessageKind::Heartbeat:
-            if (!text.starts_with('#')) {
-                WriteServerLine(ctx, text, false);
+            if (const auto beat = net::DecodeFrame<net::Heartbeat>(frame); beat->IsNotice()) {
+                WriteServerLine(ctx, Stamped(ctx, beat->text), false);
             }
             break;
-        case MessageKind::TopicOpen:
-            TopicOpened(ctx, ValField(text, kind, 1), std::string(net::Field(text, Sep(kind), 2)),
-                        ValField(text, kind, 3) != 0, ValField(text, kind, 4));
+        case MessageKind::TopicOpen: {
+            const net::TopicOpen topic = *net::DecodeFrame<net::TopicOpen>(frame);
+            TopicOpened(ctx, topic.owner, topic.title, topic.sticky, topic.spawnTime.value_or(0));
             ctx.state.NewContent = true;
             break;
-        case MessageKind::TopicClose:
-            TopicClosed(ctx, ValField(text, kind, 1), ValField(text, kind, 2));
+        }
+        case MessageKind::TopicClose: {
+            const net::TopicClose topic = *net::DecodeFrame<net::TopicClose>(frame);
+            TopicClosed(ctx, topic.user, topic.position);
             ctx.state.NewContent = true;
             break;
+        }
         case MessageKind::Refusal:
-            OnRefusal(ctx, text);
+            OnRefusal(ctx, net::DecodeFrame<net::Refusal>(frame)->text);
             break;
         case MessageKind::NewVersion:
-            InstallNewVersion(ctx, text);
+            InstallNewVersion(ctx, net::DecodeFrame<net::NewVersion>(frame)->versionText);
             break;
         case MessageKind::Logon:
             OnLogon(ctx);
@@ -175,15 +180,10 @@ void Dispatch(ChatContext& ctx, MessageKind kind, const net::Frame& frame, std::
 }  // namespace
 
 void DispatchFrame(ChatContext& ctx, const net::Frame& frame) {
-    RouteChat(ctx, frame);
-    const auto kind = static_cast<MessageKind>(frame.kind);
-    std::string text = frame.text;
-    if (kind == MessageKind::ServerNotice || kind == MessageKind::Heartbeat ||
-        kind == MessageKind::UserQuit) {
-        text += " (" + ctx.TimeText() + ")";
-    }
-    if (net::IsMessageKind(frame.kind)) {
-        Dispatch(ctx, kind, frame, text);
+    // A read that ended in an out-of-bounds length counts as one frame and does nothing else.
+    if (!frame.lengthError) {
+        RouteChat(ctx, frame);
+        Dispatch(ctx, frame);
     }
     ++ctx.state.MessageCount;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "chat/chat_display.h"
+#include "chat/topic_archive.h"
 #include "chat/user_list.h"
 
 namespace talvoro::chat {
@@ -78,7 +79,9 @@ void TopicOpened(ChatContext& ctx, std::int32_t owner, std::string title, bool s
     if (ctx.currentTab >= *position) {
         SetCurrentTab(ctx, ctx.currentTab + 1);  // the selected tab moved right
     }
-    if (spawned == 0) {
+    if (CompleteRestore(ctx, *position)) {
+        spawned = ctx.clock();  // reopened from "Topics.ini": no spawn line
+    } else if (spawned == 0) {
         spawned = ctx.clock();
         WriteServerLine(ctx,
                         "** Topic <" + caption + "> has been spawned by " + NameOf(ctx, owner) +

@@ -2,7 +2,7 @@
 
 #include "net/frame.h"
 #include "net/message_kind.h"
-#include "net/text_fields.h"
+#include "net/messages.h"
 
 namespace talvoro::chat {
 
@@ -54,7 +54,7 @@ void SelectUserRow(ChatContext& ctx, int row) {
 
 void ToggleReject(ChatContext& ctx, std::int32_t id) {
     ctx.users.RejectedList.Toggle(id);
-    ctx.link.SendToServer(net::BuildPayload(net::MessageKind::RejectNotice, {net::NumberText(id)}));
+    ctx.link.SendToServer(net::RejectNotice{id}.Encode());
     RebuildUserList(ctx);
 }
 
@@ -87,7 +87,7 @@ void RemoveUser(ChatContext& ctx, std::int32_t id) {
 
 void ShowUserCount(ChatContext& ctx) {
     ctx.port.SetStatusField(StatusField::UsersOnline,
-                            "Clients: " + net::NumberText(ctx.users.RowCount()));
+                            "Clients: " + std::to_string(ctx.users.RowCount()));
 }
 
 Recipients RowRecipients(const ChatContext& ctx, int row) {

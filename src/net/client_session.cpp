@@ -9,18 +9,14 @@
 #include "app/event_log.h"
 #include "net/connection.h"
 #include "net/message_kind.h"
+#include "net/messages.h"
 #include "net/poll_wait.h"
-#include "net/text_fields.h"
 
 namespace talvoro::net {
 
 namespace {
 
 constexpr const char* kLoopbackAddress = "127.0.0.1";
-
-std::string_view Flag(bool on) {
-    return on ? "1" : "0";
-}
 
 }  // namespace
 
@@ -74,11 +70,9 @@ int ClientSession::Descriptor() const {
 
 bool ClientSession::SendLogon() {
     const app::Settings& settings = state_.settings;
-    const std::string payload = BuildPayload(
-        MessageKind::Logon,
-        {settings.UserName, NumberText(settings.Color), NumberText(app::kClientVersion),
-         NumberText(kOldestServerVersion), Flag(settings.FileServerHalt.load() != 0)});
-    return SendToServer(payload);
+    const Logon logon{settings.UserName, settings.Color, app::kClientVersion, kOldestServerVersion,
+                      settings.FileServerHalt.load() != 0};
+    return SendToServer(logon.Encode());
 }
 
 bool ClientSession::SendToServer(std::string_view payload) {
@@ -139,8 +133,14 @@ bool ClientSession::OnReadable() {
 }
 
 void ClientSession::Feed(std::span<const std::uint8_t> bytes) {
-    for (Frame& frame : reader_.Feed(bytes)) {
+    FrameReader::ReadResult read = reader_.Read(bytes);
+    for (Frame& frame : read.frames) {
         pending_.push_back(std::move(frame));
+    }
+    if (read.lengthError) {
+        Frame standIn;
+        standIn.lengthError = true;  // counted like a frame
+        pending_.push_back(std::move(standIn));
     }
     Dispatch();
 }
@@ -164,7 +164,7 @@ void ClientSession::KeepAliveStep(std::int64_t secondsRunning) {
     if (secondsRunning % kKeepAliveSeconds != 0) {
         return;
     }
-    const std::string payload = BuildPayload(MessageKind::Heartbeat, {"#"});
+    const std::string payload = Heartbeat{}.Encode();
     if (state_.ServerRunning && keepAliveBroadcast_) {
         keepAliveBroadcast_(payload);
     } else {

@@ -49,9 +49,10 @@ class ServerLink {
 class SessionEvents {
   public:
     virtual ~SessionEvents() = default;
-    // GUI thread: one frame from the server (client role: text without the kind character), in
-    // the order of arrival. Never re-entered: frames that arrive while one is being handled
-    // (a message box open inside the handler) are handed on after it returns.
+    // GUI thread: one frame from the server, in the order of arrival; after the frames of a read
+    // that ended in an out-of-bounds length, a stand-in with Frame::lengthError set. Never
+    // re-entered: frames that arrive while one is being handled (a message box open inside the
+    // handler) are handed on after it returns.
     virtual void OnFrame(const Frame& frame) = 0;
     // The thread whose send failed, once per session, outside any lock of the session.
     virtual void OnSendFailed() = 0;

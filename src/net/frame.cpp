@@ -21,22 +21,4 @@ std::optional<std::string> EncodeFrame(std::int8_t topic, std::string_view paylo
     return frame;
 }
 
-std::string BuildPayload(MessageKind kind, std::initializer_list<std::string_view> fields) {
-    const char separator = KindChar(kind);
-    std::size_t size = 1;
-    for (std::string_view field : fields) {
-        size += field.size() + 1;
-    }
-    std::string payload;
-    payload.reserve(size);
-    if (fields.size() == 0) {
-        payload.push_back(separator);
-    }
-    for (std::string_view field : fields) {
-        payload.push_back(separator);
-        payload.append(field);
-    }
-    return payload;
-}
-
 }  // namespace talvoro::net

@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,11 +25,12 @@ constexpr std::size_t kMinPayloadSize = kMinFrameSize - kFrameHeaderSize;  // ki
 struct Frame {
     std::int8_t topic = 0;
     std::uint8_t kind = 0;
-    // Server role: the payload including its kind character; client and file-server roles: the
-    // payload without it. Cut at the first 0 byte in both cases.
-    std::string text;
-    // The payload bytes after the kind code, uncut (the binary user roster is read from here).
+    // The payload bytes after the kind code, as received; the message types (net/messages.h)
+    // read them.
     std::string raw;
+    // Set only on the stand-in a client session hands on for a read that ended in an
+    // out-of-bounds length: no kind, no payload; the client counts it and does nothing else.
+    bool lengthError = false;
 
     bool operator==(const Frame&) const = default;
 };
@@ -38,9 +38,5 @@ struct Frame {
 // The enciphered frame bytes for `payload` on tab `topic`, ready for one send. Returns nullopt
 // for a payload that no receiver would accept: shorter than 2 bytes or longer than 4093 bytes.
 std::optional<std::string> EncodeFrame(std::int8_t topic, std::string_view payload);
-
-// A text payload: the kind character, then the fields joined by the kind character
-// (K + f1 + K + f2 ...). With no fields, just the kind character.
-std::string BuildPayload(MessageKind kind, std::initializer_list<std::string_view> fields);
 
 }  // namespace talvoro::net

@@ -46,20 +46,20 @@ void FrameReader::Reset() {
     pending_.clear();
 }
 
-std::vector<Frame> FrameReader::Feed(std::span<const std::uint8_t> bytes) {
-    std::vector<Frame> frames;
+FrameReader::ReadResult FrameReader::Read(std::span<const std::uint8_t> bytes) {
+    ReadResult result;
     if (pending_.empty()) {
-        const std::size_t used = Cut(bytes, frames);
+        const std::size_t used = Cut(bytes, result);
         pending_.assign(bytes.begin() + static_cast<std::ptrdiff_t>(used), bytes.end());
     } else {
         pending_.insert(pending_.end(), bytes.begin(), bytes.end());
-        const std::size_t used = Cut(pending_, frames);
+        const std::size_t used = Cut(pending_, result);
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(used));
     }
-    return frames;
+    return result;
 }
 
-std::size_t FrameReader::Cut(std::span<const std::uint8_t> bytes, std::vector<Frame>& frames) {
+std::size_t FrameReader::Cut(std::span<const std::uint8_t> bytes, ReadResult& result) {
     std::size_t position = 0;
     while (bytes.size() - position >= kLengthSize) {
         const auto rest = bytes.subspan(position);
@@ -67,23 +67,25 @@ std::size_t FrameReader::Cut(std::span<const std::uint8_t> bytes, std::vector<Fr
         const std::size_t length = head[0] | static_cast<std::size_t>(head[1]) << 8U;
         if (length < kMinFrameSize || length > kMaxFrameSize) {
             LogOutOfBounds();
+            result.lengthError = true;
             return bytes.size();
         }
         if (length > rest.size()) {
             if (rest.size() > kKindOffset &&
                 !IsMessageKind(DecipherHead<kKindOffset + 1>(rest)[kKindOffset])) {
                 LogOutOfBounds();
+                result.lengthError = true;
                 return bytes.size();
             }
             break;  // a plausible partial frame: wait for the rest
         }
-        frames.push_back(Decode(rest.first(length)));
+        result.frames.push_back(Decode(rest.first(length)));
         position += length;
     }
     return position;
 }
 
-Frame FrameReader::Decode(std::span<const std::uint8_t> enciphered) const {
+Frame FrameReader::Decode(std::span<const std::uint8_t> enciphered) {
     // Decipher the whole frame in the string that then keeps the payload after the kind byte.
     std::string bytes(reinterpret_cast<const char*>(enciphered.data()), enciphered.size());
     CipherFrame({reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()});
@@ -93,15 +95,6 @@ Frame FrameReader::Decode(std::span<const std::uint8_t> enciphered) const {
     result.kind = static_cast<std::uint8_t>(bytes[kKindOffset]);
     bytes.erase(0, kKindOffset + 1);
     result.raw = std::move(bytes);
-    const std::string_view afterKind = result.raw;
-    const std::string_view textAfterKind = afterKind.substr(0, afterKind.find('\0'));
-    if (role_ != FrameRole::Server) {
-        result.text = textAfterKind;
-    } else if (result.kind != 0) {  // the server's text starts with the kind character
-        result.text.reserve(textAfterKind.size() + 1);
-        result.text.push_back(static_cast<char>(result.kind));
-        result.text.append(textAfterKind);
-    }
     return result;
 }
 

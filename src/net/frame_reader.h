@@ -13,7 +13,7 @@
 //   that garbage declaring a plausible length cannot swallow the good frames that follow.
 // - A complete frame is handed on whatever its kind code; receivers drop kinds they have no
 //   rule for.
-// Frame text is cut at the first 0 byte; Frame::raw keeps the whole payload after the kind byte.
+// Frame::raw keeps the whole payload after the kind byte; the message types read it.
 // Nothing is ever read outside the bytes given; at most one partial frame (< 4096 bytes) is kept.
 //
 // Thread safety: one reader per connection, used by the one thread that reads that connection.
@@ -41,16 +41,24 @@ class FrameReader {
     // `log` may be null (nothing is logged then); it must outlive the reader.
     FrameReader(FrameRole role, app::EventLog* log);
 
-    // Takes the bytes of one read and returns the frames completed by them, in order.
-    std::vector<Frame> Feed(std::span<const std::uint8_t> bytes);
+    struct ReadResult {
+        std::vector<Frame> frames;  // completed by this read, in order
+        bool lengthError = false;   // the read ended in an out-of-bounds length (logged)
+    };
+
+    // Takes the bytes of one read: the frames they complete and whether a length was out of
+    // bounds (always after those frames: the rest of the read is dropped then).
+    ReadResult Read(std::span<const std::uint8_t> bytes);
+    // The frames only.
+    std::vector<Frame> Feed(std::span<const std::uint8_t> bytes) { return Read(bytes).frames; }
 
     // Forgets a partial frame (e.g. when the connection is replaced).
     void Reset();
 
   private:
     // Cuts frames out of `bytes`; returns how many bytes were used up (handed on or dropped).
-    std::size_t Cut(std::span<const std::uint8_t> bytes, std::vector<Frame>& frames);
-    Frame Decode(std::span<const std::uint8_t> enciphered) const;
+    std::size_t Cut(std::span<const std::uint8_t> bytes, ReadResult& result);
+    static Frame Decode(std::span<const std::uint8_t> enciphered);
     void LogOutOfBounds() const;
 
     FrameRole role_;

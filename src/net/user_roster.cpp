@@ -1,7 +1,5 @@
 #include "net/user_roster.h"
 
-#include "net/message_kind.h"
-
 namespace talvoro::net {
 
 namespace {
@@ -67,10 +65,10 @@ UserRecord DecodeRecord(std::string_view record) {
 
 }  // namespace
 
-std::string EncodeUserRoster(std::span<const UserRecord> users, std::int16_t serverVersion) {
+std::string UserRoster::Encode() const {
     std::string payload;
     payload.reserve(1 + users.size() * kUserRecordSize + kServerVersionSize);
-    payload.push_back(KindChar(MessageKind::UserRoster));
+    payload.push_back(KindChar(kKind));
     for (const UserRecord& user : users) {
         PutLittleEndian(payload, static_cast<std::uint32_t>(user.id), 4);
         PutLittleEndian(payload, static_cast<std::uint32_t>(user.logonTime), 4);
@@ -85,7 +83,7 @@ std::string EncodeUserRoster(std::span<const UserRecord> users, std::int16_t ser
     return payload;
 }
 
-std::optional<UserRoster> DecodeUserRoster(std::string_view raw) {
+std::optional<UserRoster> UserRoster::Decode(std::string_view raw) {
     if (raw.size() < kServerVersionSize) {
         return std::nullopt;
     }

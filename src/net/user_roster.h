@@ -10,10 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "net/message_kind.h"
 
 namespace talvoro::net {
 
@@ -35,21 +36,23 @@ struct UserRecord {
 };
 
 struct UserRoster {
+    static constexpr MessageKind kKind = MessageKind::UserRoster;
     std::vector<UserRecord> users;
     std::int16_t serverVersion = 0;
 
+    // The roster payload: the kind byte 0x96, one record per user in order, the server version.
+    // Names longer than 24 and addresses longer than 15 characters are cut to fit. A frame holds
+    // at most 71 records; with more users EncodeFrame refuses the payload.
+    std::string Encode() const;
+
+    // Reads a roster from Frame::raw (the payload after the kind byte). The record count is
+    // (frame length - 6) / 57 with frame length = raw.size() + 4; bytes that do not fill a whole
+    // record are ignored. Name and address end at their 0 byte (or their field's end) and are
+    // trimmed of blanks on both sides. Returns nullopt when `raw` is too short to hold the server
+    // version.
+    static std::optional<UserRoster> Decode(std::string_view raw);
+
     bool operator==(const UserRoster&) const = default;
 };
-
-// The roster payload: the kind byte 0x96, one record per user in order, the server version.
-// Names longer than 24 and addresses longer than 15 characters are cut to fit. A frame holds at
-// most 71 records; with more users EncodeFrame refuses the payload.
-std::string EncodeUserRoster(std::span<const UserRecord> users, std::int16_t serverVersion);
-
-// Reads a roster from Frame::raw (the payload after the kind byte). The record count is
-// (frame length - 6) / 57 with frame length = raw.size() + 4; bytes that do not fill a whole
-// record are ignored. Name and address end at their 0 byte (or their field's end) and are trimmed
-// of blanks on both sides. Returns nullopt when `raw` is too short to hold the server version.
-std::optional<UserRoster> DecodeUserRoster(std::string_view raw);
 
 }  // namespace talvoro::net

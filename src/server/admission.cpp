@@ -4,14 +4,12 @@
 #include <vector>
 
 #include "app/date_time.h"
-#include "net/message_kind.h"
-#include "net/text_fields.h"
-#include "net/user_roster.h"
+#include "app/event_log.h"
+#include "net/messages.h"
 #include "server/moderation.h"
+#include "server/topic_rules.h"
 
 namespace talvoro::server {
-
-using net::MessageKind;
 
 namespace {
 
@@ -21,6 +19,11 @@ std::string_view TrimBlanks(std::string_view text) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The name as everybody will see it in rosters: trimmed and cut to the roster's 24 characters.
+std::string AdmittedName(std::string_view name) {
+    return std::string(TrimBlanks(TrimBlanks(name).substr(0, net::kRosterNameMax)));
 }
 
 net::UserRecord RosterRecord(const ConnectionRecord& record, bool fileReceiveDisabled, bool away) {
@@ -41,15 +44,15 @@ void SendUserRoster(ServerState& state, const ConnectionRecord& newcomer, bool f
     const net::UserRecord own = RosterRecord(newcomer, fileFlag, false);
     users.push_back(own);
     // Rosters always travel on topic 0.
-    state.outbox.Send(newcomer.id, 0, net::EncodeUserRoster(users, state.serverVersion));
+    state.outbox.Send(newcomer.id, 0, net::UserRoster{users, state.serverVersion}.Encode());
     state.outbox.Send(state.table.IdsExcept(newcomer.id), 0,
-                      net::EncodeUserRoster(std::span(&own, 1), state.serverVersion));
+                      net::UserRoster{{own}, state.serverVersion}.Encode());
 }
 
 void RefuseOutdated(ServerState& state, const VersionPushRequest& request) {
     state.Refuse(request.id,
-                 request.name + " (" + request.address + ") tried to connect with old version " +
-                     request.versionText,
+                 app::LogSafe(request.name) + " (" + request.address +
+                     ") tried to connect with old version " + request.versionText,
                  "Your client version is way too old. Upgrade to at least version " +
                      app::FormatVersion(app::kClientVersion) + " and reconnect to");
 }
@@ -99,26 +102,25 @@ void AdmitConnection(ServerState& state, ConnectionId id, const PeerEndpoint& pe
     }
 }
 
-void HandleLogon(ServerState& state, ConnectionId id, std::string_view text) {
+void HandleLogon(ServerState& state, ConnectionId id, const net::Logon& logon) {
     ConnectionRecord* record = state.table.Find(id);
     if (record == nullptr || record->LoggedOn()) {
         return;
     }
-    const char k = net::KindChar(MessageKind::Logon);
-    const std::string name(TrimBlanks(net::Field(text, k, 2)));
+    const std::string name = AdmittedName(logon.name);
     if (state.table.NameTaken(name)) {
         state.Refuse(id,
-                     "New user " + name + " tried to connect.\n" +
+                     "New user " + app::LogSafe(name) + " tried to connect.\n" +
                          "** Has been rejected because of duplicate username",
                      "User " + name + " is already connected to");
         return;
     }
     record->name = name;
     record->logonTime = state.clock.DateValue();
-    record->color = net::ReadNumber(net::Field(text, k, 3));
-    record->version = static_cast<std::int16_t>(net::ReadNumber(net::Field(text, k, 4)));
-    const auto serverWanted = static_cast<std::int16_t>(net::ReadNumber(net::Field(text, k, 5)));
-    const bool fileFlag = net::ReadNumber(text.substr(text.size() - 1)) != 0;
+    record->color = logon.color;
+    record->version = static_cast<std::int16_t>(logon.version);
+    const auto serverWanted = static_cast<std::int16_t>(logon.oldestServer);
+    const bool fileFlag = logon.fileReceiveDisabled;
 
     if (name.empty() || record->version < kOldestCompatibleVersion ||
         serverWanted < kOldestCompatibleVersion) {
@@ -146,6 +148,7 @@ void HandleLogon(ServerState& state, ConnectionId id, std::string_view text) {
     }
     SendUserRoster(state, *record, fileFlag);
     if (!state.IsOperator(id)) {
+        AnnounceTopics(state, id);
         state.outbox.Add(action::SendStickyTopics{id, fileFlag});
     }
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "net/messages_session.h"
 #include "server/server_state.h"
 
 namespace talvoro::server {
@@ -18,9 +19,10 @@ constexpr std::int16_t kOldestCompatibleVersion = 1400;
 // otherwise it gets a record with an empty name at the end of the table.
 void AdmitConnection(ServerState& state, ConnectionId id, const PeerEndpoint& peer);
 
-// A Logon frame; `text` is its payload including the kind character. Without a record, or on a
-// connection that is already logged on, the frame has no effect.
-void HandleLogon(ServerState& state, ConnectionId id, std::string_view text);
+// A Logon from `id`. The name is trimmed of blanks and cut to 24 characters (what every roster
+// shows) before anything else. Without a record, or on a connection that is already logged on,
+// the frame has no effect.
+void HandleLogon(ServerState& state, ConnectionId id, const net::Logon& logon);
 
 // Closes the connections whose logon deadline has passed without a Logon being accepted.
 void CloseLateConnections(ServerState& state);

@@ -124,7 +124,8 @@ ChatServer::ChatServer(app::ProcessState& process, app::EventLog* log, ServerObs
       bootstrap_(bootstrap),
       limits_(limits),
       core_(process.settings, clock_,
-            ServerConfig{process.settings.Host, bootstrap != nullptr, limits.logonDeadline}),
+            ServerConfig{process.settings.Host, bootstrap != nullptr, limits.logonDeadline,
+                         limits.keepAliveCycleMin}),
       inbox_(std::make_shared<RequestInbox>([this] { transport_.Wake(); })) {}
 
 ChatServer::~ChatServer() {

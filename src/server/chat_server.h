@@ -43,6 +43,8 @@ struct ServerLimits {
     // Stop() waits at most this long for queued output to go out.
     std::chrono::milliseconds stopFlushLimit{500};
     std::chrono::seconds logonDeadline{60};
+    // The shortest keep-alive cycle; a shorter "KeepAliveCycleTime" is raised to it.
+    std::chrono::seconds keepAliveCycleMin{kKeepAliveCycleMin};
 };
 
 class ChatServer {

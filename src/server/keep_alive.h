@@ -12,6 +12,10 @@
 
 namespace talvoro::server {
 
+// The range of the "KeepAliveCycleTime" setting in seconds; other values are clamped to it.
+inline constexpr int kKeepAliveCycleMin = 10;
+inline constexpr int kKeepAliveCycleMax = 9999;
+
 class KeepAliveTimer {
   public:
     // Starts a repeating period from `now` unless one is armed already or `enabled` is false.

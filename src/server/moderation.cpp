@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "net/message_kind.h"
-#include "net/text_fields.h"
+#include "net/messages.h"
 
 namespace talvoro::server {
-
-using net::MessageKind;
 
 bool IsBanned(const ServerState& state, std::string_view address) {
     return !address.empty() &&
@@ -37,13 +34,13 @@ std::string KickOrBan(ServerState& state, std::string_view name, std::string_vie
             state.banList.push_back(address);
         }
     }
-    state.SendToClient(target, std::string(1, net::KindChar(MessageKind::ServerNotice)) +
-                                   "** You have been " + std::string(verb) + "ed from SERVER " +
-                                   state.config.hostName);
+    const std::string done = std::string(verb) + "ed";
+    state.SendToClient(target, net::ServerNotice{"** You have been " + done + " from SERVER " +
+                                                 state.config.hostName}
+                                   .Encode());
     state.RemoveClient(target);
-    const char k = net::KindChar(MessageKind::UserQuit);
-    return std::string(1, k) + net::NumberText(target) + k + "** " + std::string(name) +
-           " has been " + std::string(verb) + "ed from server";
+    return net::UserQuit{target, "** " + std::string(name) + " has been " + done + " from server"}
+        .Encode();
 }
 
 }  // namespace talvoro::server

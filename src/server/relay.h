@@ -14,13 +14,13 @@
 #include <string>
 #include <string_view>
 
+#include "net/frame.h"
 #include "server/server_state.h"
 
 namespace talvoro::server {
 
-// Applies the rule for `kind` to a frame from `id`; `text` is its payload including the kind
-// character. Returns what the after-frame step broadcasts (empty: nothing).
-std::string RelayFrame(ServerState& state, ConnectionId id, std::uint8_t kind,
-                       std::string_view text);
+// Applies the rule for the frame's kind to a frame from `id`. Returns the payload the
+// after-frame step broadcasts (empty: nothing).
+std::string RelayFrame(ServerState& state, ConnectionId id, const net::Frame& frame);
 
 }  // namespace talvoro::server

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "net/message_kind.h"
-#include "net/text_fields.h"
+#include "net/messages.h"
 #include "server/admission.h"
 #include "server/relay.h"
 
@@ -16,7 +15,7 @@ ServerCore::ServerCore(const app::Settings& settings, const Clock& clock, Server
 
 void ServerCore::Started(std::uint16_t port) {
     state_.outbox.Line(LineTarget::MainView, "** Talvoro server created on port " +
-                                                 net::NumberText(port) + state_.Stamp());
+                                                 std::to_string(port) + state_.Stamp());
 }
 
 void ServerCore::Accepted(ConnectionId id, const PeerEndpoint& peer) {
@@ -26,10 +25,10 @@ void ServerCore::Accepted(ConnectionId id, const PeerEndpoint& peer) {
 void ServerCore::FrameReceived(ConnectionId id, const net::Frame& frame) {
     state_.topic = frame.topic;
     std::string out;
-    if (frame.kind == static_cast<std::uint8_t>(MessageKind::Logon)) {
-        HandleLogon(state_, id, frame.text);
+    if (const auto logon = net::DecodeFrame<net::Logon>(frame)) {
+        HandleLogon(state_, id, *logon);
     } else {
-        out = RelayFrame(state_, id, frame.kind, frame.text);
+        out = RelayFrame(state_, id, frame);
     }
     if (!out.empty() && !state_.table.NameOf(id).empty()) {
         state_.Broadcast(out);
@@ -59,14 +58,17 @@ std::optional<PendingFileHeader> ServerCore::FileBlockStarts(ConnectionId id) {
 }
 
 void ServerCore::Idle() {
+    // A hand-edited cycle is held to the range the Options dialog allows.
+    const auto cycleMin = static_cast<int>(state_.config.keepAliveCycleMin.count());
+    const int cycle = std::clamp<int>(state_.settings.KeepAliveCycleTime.load(), cycleMin,
+                                      std::max(cycleMin, kKeepAliveCycleMax));
     keepAlive_.Arm(state_.clock.Now(), state_.settings.KeepAlive.load() != 0,
-                   std::chrono::seconds(state_.settings.KeepAliveCycleTime.load()));
+                   std::chrono::seconds(cycle));
 }
 
 void ServerCore::Tick() {
     if (keepAlive_.Expire(state_.clock.Now())) {
-        state_.Broadcast(std::string(1, net::KindChar(MessageKind::Heartbeat)) +
-                         "** Server Keep-Alive");
+        state_.Broadcast(net::Heartbeat{std::string(net::kKeepAliveNotice)}.Encode());
     }
     CloseLateConnections(state_);
 }
@@ -81,7 +83,7 @@ std::optional<SteadyTime> ServerCore::NextDeadline() const {
 }
 
 void ServerCore::BroadcastHeartbeat() {
-    state_.Broadcast(std::string(1, net::KindChar(MessageKind::Heartbeat)) + "#");
+    state_.Broadcast(net::Heartbeat{}.Encode());
 }
 
 void ServerCore::StopKeepAlive() {
@@ -89,8 +91,7 @@ void ServerCore::StopKeepAlive() {
 }
 
 void ServerCore::BroadcastTermination() {
-    state_.Broadcast(std::string(1, net::KindChar(MessageKind::Refusal)) +
-                     "** Server has been terminated!");
+    state_.Broadcast(net::Refusal{"** Server has been terminated!"}.Encode());
 }
 
 void ServerCore::SendToClient(ConnectionId id, std::string_view payload) {

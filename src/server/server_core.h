@@ -27,7 +27,7 @@ class ServerCore {
 
     // Events from the transport.
     void Accepted(ConnectionId id, const PeerEndpoint& peer);
-    // `frame` as read in the server role: its text includes the kind character.
+    // A frame read from `id`; its payload is read through the message types.
     void FrameReceived(ConnectionId id, const net::Frame& frame);
     // The peer closed the connection (the transport has closed it already).
     void Closed(ConnectionId id);

@@ -77,7 +77,7 @@ class ServerObserver {
 };
 
 // The bootstrap of newcomers, run beside the server thread. Without it (null) outdated clients are
-// refused as "way too old" and no topics are announced to newcomers.
+// refused as "way too old" and no topic contents go to newcomers.
 class BootstrapHooks {
   public:
     virtual ~BootstrapHooks() = default;
@@ -87,8 +87,9 @@ class BootstrapHooks {
     // ChatServer::CloseConnection(request.id) or ChatServer::Refuse(request.id, ...).
     virtual void StartVersionPush(VersionPushRequest request) = 0;
 
-    // Announce the open topics to the newly admitted client `id` (ChatServer::SendToClient) and,
-    // unless its file server is off, start sending the sticky topics' contents. Return at once.
+    // The newly admitted client `id` has been told the open topics already (the server's own
+    // rule); unless its file server is off, start sending the sticky topics' contents. Return at
+    // once.
     virtual void SendStickyTopics(ConnectionId id, bool fileServerOff) = 0;
 };
 

@@ -1,12 +1,9 @@
 #include "server/server_state.h"
 
 #include "app/date_time.h"
-#include "net/message_kind.h"
-#include "net/text_fields.h"
+#include "net/messages.h"
 
 namespace talvoro::server {
-
-using net::MessageKind;
 
 ServerState::ServerState(const app::Settings& settingsIn, const Clock& clockIn,
                          ServerConfig configIn)
@@ -30,7 +27,7 @@ namespace {
 void LogUnsendable(Outbox& outbox, std::string_view payload) {
     const auto kind = payload.empty() ? std::uint8_t{0} : static_cast<std::uint8_t>(payload[0]);
     outbox.Log(true, "Message too long to send (" + std::string(net::KindName(kind)) + ", " +
-                         net::NumberText(static_cast<std::int64_t>(payload.size())) + " bytes)");
+                         std::to_string(payload.size()) + " bytes)");
 }
 
 }  // namespace
@@ -52,6 +49,7 @@ void ServerState::RemoveClient(ConnectionId id) {
     detached.erase(id);
     awaySet.erase(id);
     noFileReceive.erase(id);
+    topics.OwnerLeft(id);
     if (id == operatorId) {
         operatorId = 0;
     }
@@ -66,8 +64,7 @@ void ServerState::DropClient(ConnectionId id) {
         outbox.Log(false, "Unknown user has quit! (" + address + ")");
         return;
     }
-    const char k = net::KindChar(MessageKind::UserQuit);
-    Broadcast(std::string(1, k) + net::NumberText(id) + k + "** " + name + " has quit");
+    Broadcast(net::UserQuit{id, "** " + name + " has quit"}.Encode());
 }
 
 void ServerState::BrokenConnection(ConnectionId id) {
@@ -77,8 +74,9 @@ void ServerState::BrokenConnection(ConnectionId id) {
 
 void ServerState::Refuse(ConnectionId id, std::string_view logText, std::string_view clientText) {
     const std::string address = AddressOf(id);
-    SendToClient(id, std::string(1, net::KindChar(MessageKind::Refusal)) + "** " +
-                         std::string(clientText) + " SERVER " + config.hostName + "!");
+    SendToClient(id,
+                 net::Refusal{"** " + std::string(clientText) + " SERVER " + config.hostName + "!"}
+                     .Encode());
     outbox.Line(LineTarget::MainView, "** " + std::string(logText) + Stamp());
     outbox.Log(false, std::string(logText) + " (" + address + ")");
     RemoveClient(id);

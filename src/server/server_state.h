@@ -17,8 +17,10 @@
 
 #include "app/settings.h"
 #include "server/client_table.h"
+#include "server/keep_alive.h"
 #include "server/outbox.h"
 #include "server/server_clock.h"
+#include "server/topic_registry.h"
 
 namespace talvoro::server {
 
@@ -28,6 +30,8 @@ struct ServerConfig {
     bool versionPushAvailable = false;
     // A connection that has not logged on by then is closed.
     std::chrono::seconds logonDeadline{60};
+    // "KeepAliveCycleTime" is held to this..kKeepAliveCycleMax seconds.
+    std::chrono::seconds keepAliveCycleMin{kKeepAliveCycleMin};
 };
 
 // The last FileHeader: who sends the next file block on a chat connection, and its name.
@@ -51,6 +55,7 @@ struct ServerState {
     std::map<ConnectionId, std::string> detached;
     std::int16_t serverVersion = app::kInitialServerVersion;
     PendingFileHeader pendingFile;
+    TopicRegistry topics;         // the open topics, from the topic frames relayed
     ConnectionId operatorId = 0;  // the operator's own client's connection, 0 while unknown
     std::optional<PeerEndpoint> operatorPeer;
     std::int8_t topic = 0;  // topic byte of the frame handled last; every frame sent carries it

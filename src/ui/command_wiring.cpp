@@ -4,6 +4,7 @@
 #include "chat/user_model.h"
 #include "ui/message_field.h"
 #include "ui/text_edge.h"
+#include "ui/topic_commands.h"
 
 namespace talvoro::ui {
 
@@ -145,6 +146,7 @@ void WireCommands(MainWindow& window, chat::ChatClient& chat, AppCommandActions 
     router.SetHandler(cmd::kGroupReject, [&chat](int) { chat.RejectTicked(); });
     WireRowCommands(window, chat);
     WireTabCommands(window, chat);
+    WireTopicCommands(window, chat);
     WireAppCommands(window, std::move(actions));
 
     window.SetUserSelectionHandler([&window, &chat](int row) {

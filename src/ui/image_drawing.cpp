@@ -263,13 +263,18 @@ QImage TabIcon(bool unread) {
     return image;
 }
 
-QImage TrayIcon(bool blink) {
-    QImage image = TransparentImage(kIcon, kIcon);
+QImage TalkingBubble(int size, QColor fill) {
+    QImage image = TransparentImage(size, size);
     QPainter painter(&image);
     Smooth(painter);
-    DrawBubble(painter, QRectF(0, 0, 16, 16), blink ? QColor(255, 160, 30) : QColor(60, 120, 220),
-               3);
+    DrawBubble(painter, QRectF(0, 0, size, size), fill, 3);
     return image;
+}
+
+const QColor kProgramBlue(60, 120, 220);
+
+QImage TrayIcon(bool blink) {
+    return TalkingBubble(kIcon, blink ? QColor(255, 160, 30) : kProgramBlue);
 }
 
 QImage StatusIcon() {
@@ -311,6 +316,10 @@ QImage AboutFrame(int frame) {
 }
 
 }  // namespace
+
+QImage ProgramIcon(int size) {
+    return TalkingBubble(size, kProgramBlue);
+}
 
 void RegisterEmbeddedImages(ImageStore& store) {
     RegisterRowIcons(store);

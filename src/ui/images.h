@@ -34,6 +34,10 @@ class ImageStore {
 // Draws and registers the 26 pictures of the program under their numbers (app/identifiers.h).
 void RegisterEmbeddedImages(ImageStore& store);
 
+// The program's own picture (the tray icon's talking bubble) drawn `size` pixels square: the
+// desktop entry's icons are made from it.
+QImage ProgramIcon(int size);
+
 // A fully transparent picture to draw on, in the format every drawn image uses.
 QImage TransparentImage(int width, int height);
 

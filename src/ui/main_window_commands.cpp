@@ -7,6 +7,7 @@
 #include <QMessageBox>
 
 #include "app/identifiers.h"
+#include "ui/archive_actions.h"
 #include "ui/chat_view_widget.h"
 #include "ui/main_window.h"
 #include "ui/tab_views.h"
@@ -44,6 +45,7 @@ void MainWindow::RegisterBuiltInCommands() {
     router_.SetHandler(cmd::kSelectAll, [this](int) {
         if (ChatViewWidget* view = CurrentView()) {
             view->selectAll();
+            view->setFocus();
         }
     });
     router_.SetHandler(cmd::kClearSelection, [this](int) {
@@ -51,11 +53,12 @@ void MainWindow::RegisterBuiltInCommands() {
             QTextCursor cursor = view->textCursor();
             cursor.clearSelection();
             view->setTextCursor(cursor);
+            view->setFocus();
         }
     });
     router_.SetHandler(cmd::kCopy, [this](int) {
         if (ChatViewWidget* view = CurrentView()) {
-            view->copy();
+            CopySelection(*view);  // plain text with CR LF line ends
         }
     });
     const auto tickAll = [this](bool ticked) {

@@ -12,7 +12,9 @@
 #include "app/identifiers.h"
 #include "app/preferences.h"
 #include "app/startup.h"
-#include "net/message_kind.h"
+#include "chat/topic_archive.h"
+#include "net/messages.h"
+#include "transfer/restart_helper_file.h"
 #include "ui/command_wiring.h"
 #include "ui/main_window.h"
 #include "ui/menus.h"
@@ -125,6 +127,7 @@ void RunLoop::Build() {
     hooks.awayReset = [this] { AwayReset(); };
     hooks.executablePath = services_.executablePath;
     hooks.executableArguments = services_.executableArguments;
+    hooks.writeRestartHelper = [](const std::string& path) { transfer::WriteRestartHelper(path); };
     chat_ = std::make_unique<chat::ChatClient>(state_, *port_, session_,
                                                state_.Log ? &*state_.Log : nullptr,
                                                chat::DateClock{}, hooks, services_.gui);
@@ -292,7 +295,7 @@ void RunLoop::OnServerReadable() {
         // server: report it the way a failed send is reported (once, with the reconnect question).
         readNotifier_->setEnabled(false);
         if (!state_.QuitRequested.load()) {
-            session_.SendToServer(net::BuildPayload(net::MessageKind::Heartbeat, {"#"}));
+            session_.SendToServer(net::Heartbeat{}.Encode());
         }
     }
     HandleNewContent();
@@ -380,6 +383,7 @@ void RunLoop::CheckQuit() {
 
 // The window steps of the orderly end; the session closes without telling the server.
 int RunLoop::Shutdown() {
+    chat::SaveTopicsAtShutdown(chat_->Context());  // archives and "Topics.ini" ("AutoSaveSession")
     tick_.stop();
     away_.stop();
     readNotifier_.reset();

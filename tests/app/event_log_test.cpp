@@ -26,15 +26,18 @@ TEST(EventLog, appends_stamped_crlf_lines_in_call_order) {
     log.LogEvent(false, "");
     now += 1;
     log.LogEvent(false, "after midnight");
-    log.LogEvent(false,
-                 "Eve tried to whisper to unknown user x\r\n2004-07-13/00:00:00 INFO: forged");
+    // A text of its own with a line feed is written as it is; other people's parts go through
+    // LogSafe first, so they cannot start a line.
+    log.LogEvent(false, "New user " + LogSafe("x\r\n2004-07-13/00:00:00 INFO: forged") +
+                            " tried to connect.\n** Has been rejected because of duplicate "
+                            "username (10.0.0.7)");
     EXPECT_EQ(ReadFileText(dir.file("Talvoro.log")),
               "2004-07-12/07:50:33 INFO: Talvoro v1.6.0.0 (Linux 6.1.0) started\r\n"
               "2004-07-12/07:50:33 ERROR: SERVER: Message length is out of bounds!\r\n"
               "2004-07-12/23:59:59 INFO: \r\n"
               "2004-07-13/00:00:00 INFO: after midnight\r\n"
-              "2004-07-13/00:00:00 INFO: Eve tried to whisper to unknown user x  "
-              "2004-07-13/00:00:00 INFO: forged\r\n");
+              "2004-07-13/00:00:00 INFO: New user x  2004-07-13/00:00:00 INFO: forged tried to "
+              "connect.\n** Has been rejected because of duplicate username (10.0.0.7)\r\n");
 
     std::filesystem::rename(dir.file("Talvoro.log"), dir.file("Talvoro.old"));
     log.LogEvent(false, "two");  // opened by name: a moved-away file takes no more lines

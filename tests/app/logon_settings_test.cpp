@@ -13,6 +13,8 @@ AnonymousNumberSource Fixed(int n) {
 
 TEST(LogonAlias, trims_the_typed_alias_or_numbers_an_anonymous_one_within_0_to_1024) {
     EXPECT_EQ(AliasOrAnonymous("  bob smith \t", Fixed(5)), "bob smith");
+    EXPECT_EQ(AliasOrAnonymous(" " + std::string(23, 'a') + " bcd", Fixed(5)),
+              std::string(23, 'a'));
     EXPECT_EQ(AliasOrAnonymous("", Fixed(517)), "Anonymous517");
     EXPECT_EQ(AliasOrAnonymous(" \t ", Fixed(1024)), "Anonymous1024");
     EXPECT_EQ(AliasOrAnonymous("", Fixed(1025)), "Anonymous0");

@@ -8,8 +8,6 @@ namespace talvoro::chat {
 namespace {
 
 using K = net::MessageKind;
-using test::Payload;
-using test::Relayed;
 
 class ChatDisplay : public test::ChatFixture {
   protected:
@@ -24,7 +22,7 @@ class ChatDisplay : public test::ChatFixture {
 };
 
 TEST_F(ChatDisplay, message_shows_head_and_whole_body_in_the_senders_colour_and_own_font) {
-    Receive(Relayed(K::PublicMessage, 5, "hello\x9Cz"));  // the text holds the separator
+    Receive(net::PublicMessage{5, "hello\x9Cz"}.Encode());  // the text holds the separator
     const auto& runs = view.Runs(kMainView);
     ASSERT_GE(runs.size(), 2U);
     EXPECT_EQ(runs[runs.size() - 2], (TextRun{"[12:34:56] bob: ", 0x00FF00, true, "Tahoma", 11}));
@@ -32,20 +30,20 @@ TEST_F(ChatDisplay, message_shows_head_and_whole_body_in_the_senders_colour_and_
     EXPECT_TRUE(state.NewContent);
     EXPECT_EQ(view.scrolls, std::vector<int>{kMainView});
 
-    Receive(Relayed(K::PublicMessage, 42, "ghost"));  // not in the list: shown by id
+    Receive(net::PublicMessage{42, "ghost"}.Encode());  // not in the list: shown by id
     EXPECT_EQ(view.LastLine(kMainView), "[12:34:56] #42: ghost");
     EXPECT_EQ(view.Runs(kMainView).back().color, kBlack);
 }
 
 TEST_F(ChatDisplay, topic_byte_picks_the_tab_and_anything_out_of_range_goes_to_main) {
-    Receive(Payload(K::TopicOpen, {"5", "T1", "0"}));
-    Receive(Payload(K::TopicOpen, {"5", "T2", "0"}));  // 3 tabs now
+    Receive(net::TopicOpen{5, "T1", false, {}}.Encode());
+    Receive(net::TopicOpen{5, "T2", false, {}}.Encode());  // 3 tabs now
     for (const std::int8_t topic : {7, 3, -1}) {
-        Receive(Relayed(K::PublicMessage, 5, "to " + std::to_string(topic)), topic);
+        Receive(net::PublicMessage{5, "to " + std::to_string(topic)}.Encode(), topic);
         EXPECT_EQ(view.LastLine(kMainView), "[12:34:56] bob: to " + std::to_string(topic));
     }
     view.scrolls.clear();
-    Receive(Relayed(K::Whisper, 5, "over here"), 1);
+    Receive(net::Whisper{5, "over here"}.Encode(), 1);
     EXPECT_EQ(view.LastLine(kFirstTopicView), "[12:34:56] bob (private): over here");
     EXPECT_EQ(view.LastLine(kMainView), "[12:34:56] bob: to -1");
     EXPECT_TRUE(view.scrolls.empty());  // "Main" is current and did not change
@@ -54,25 +52,25 @@ TEST_F(ChatDisplay, topic_byte_picks_the_tab_and_anything_out_of_range_goes_to_m
 
 TEST_F(ChatDisplay, suppressed_autoscroll_stops_others_messages_but_not_the_own_one) {
     view.scrollLock = true;
-    Receive(Relayed(K::PublicMessage, 5, "other"));
+    Receive(net::PublicMessage{5, "other"}.Encode());
     EXPECT_TRUE(view.scrolls.empty());
     state.NewContent = false;
-    Receive(Relayed(K::PublicMessage, 9, "mine"));
+    Receive(net::PublicMessage{9, "mine"}.Encode());
     EXPECT_EQ(view.scrolls, std::vector<int>{kMainView});
     EXPECT_FALSE(state.NewContent);  // the own message is nothing new
 
     view.scrollLock = false;
     state.WindowShown = false;
-    Receive(Relayed(K::PublicMessage, 5, "hidden"));
+    Receive(net::PublicMessage{5, "hidden"}.Encode());
     EXPECT_EQ(view.scrolls.size(), 1U);
     state.settings.NoScrollHidden = 0;
-    Receive(Relayed(K::PublicMessage, 5, "hidden, scrolling"));
+    Receive(net::PublicMessage{5, "hidden, scrolling"}.Encode());
     EXPECT_EQ(view.scrolls.size(), 2U);
 }
 
 TEST_F(ChatDisplay, time_prefix_off_leaves_heads_bare) {
     state.settings.AlwaysMessTime = 0;
-    Receive(Relayed(K::PublicMessage, 5, "hi"));
+    Receive(net::PublicMessage{5, "hi"}.Encode());
     EXPECT_EQ(view.LastLine(kMainView), "bob: hi");
     client->Send("@@bob: back");
     EXPECT_EQ(view.LastLine(kMainView), "@bob: back");
@@ -80,11 +78,11 @@ TEST_F(ChatDisplay, time_prefix_off_leaves_heads_bare) {
 
 TEST_F(ChatDisplay, beeps_follow_their_settings) {
     state.ChatMessageSound = true;
-    Receive(Relayed(K::PublicMessage, 5, "hi"));
+    Receive(net::PublicMessage{5, "hi"}.Encode());
     EXPECT_EQ(view.beeps, std::vector<int>{kChatBeepHz});
     state.ChatMessageSound = false;
     state.settings.SMessSnd = 1;
-    Receive(Payload(K::ServerNotice, {"** note"}));
+    Receive(net::ServerNotice{"** note"}.Encode());
     EXPECT_EQ(view.beeps, (std::vector<int>{kChatBeepHz, kServerLineBeepHz}));
 }
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <span>
 #include <string>
@@ -17,9 +16,7 @@
 #include "chat/chat_client.h"
 #include "net/frame.h"
 #include "net/frame_reader.h"
-#include "net/message_kind.h"
-#include "net/text_fields.h"
-#include "net/user_roster.h"
+#include "net/messages.h"
 #include "support/fake_clock.h"
 #include "support/recording_view.h"
 
@@ -43,24 +40,9 @@ inline std::span<const std::uint8_t> Bytes(std::string_view s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
-// The kind code, then the fields separated by the kind code, as peers build payloads.
-inline std::string Payload(net::MessageKind kind, std::initializer_list<std::string_view> fields) {
-    std::string payload;
-    for (std::string_view field : fields) {
-        payload += net::KindChar(kind);
-        payload += field;
-    }
-    return payload;
-}
-
-// A relayed chat payload as the server sends it: K + id + K + text.
-inline std::string Relayed(net::MessageKind kind, std::int32_t id, std::string_view text) {
-    return Payload(kind, {net::NumberText(id), text});
-}
-
 inline net::UserRecord User(std::int32_t id, std::string name, std::int16_t version = 1600) {
     return net::UserRecord{
-        id,    kTestNoon - 60, std::move(name), 0x112233, "10.0.0." + net::NumberText(id), version,
+        id,    kTestNoon - 60, std::move(name), 0x112233, "10.0.0." + std::to_string(id), version,
         false, false};
 }
 
@@ -76,9 +58,10 @@ class ChatFixture : public ::testing::Test {
         hooks.executablePath = "/opt/talvoro/talvoro";
     }
 
-    void StartClient() {
-        client = std::make_unique<chat::ChatClient>(state, view, link, nullptr, clock.Function(),
-                                                    hooks, &gui);
+    // `port` null: the recording view; a GUI test passes the real window's port.
+    void StartClient(chat::ViewPort* port = nullptr) {
+        client = std::make_unique<chat::ChatClient>(state, port != nullptr ? *port : view, link,
+                                                    nullptr, clock.Function(), hooks, &gui);
         client->Start();
     }
 
@@ -96,7 +79,7 @@ class ChatFixture : public ::testing::Test {
 
     void ReceiveRoster(const std::vector<net::UserRecord>& users,
                        std::int16_t serverVersion = 1600) {
-        Receive(net::EncodeUserRoster(users, serverVersion));
+        Receive(net::UserRoster{users, serverVersion}.Encode());
     }
 
     // The welcome of "alice" (id 9) on server "srv" (id 1) with the users given in between; then

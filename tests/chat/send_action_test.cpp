@@ -10,9 +10,13 @@ namespace talvoro::chat {
 namespace {
 
 using K = net::MessageKind;
-using test::Payload;
 using test::User;
 using Sent = std::vector<std::string>;
+
+// What goes on the wire for a typed line: the kind code, then the line exactly as typed.
+std::string KindThen(K kind, std::string_view line) {
+    return net::KindChar(kind) + std::string(line);
+}
 
 class SendAction : public test::ChatFixture {
   protected:
@@ -20,7 +24,7 @@ class SendAction : public test::ChatFixture {
         hooks.awayReset = [this] { ++awayResets; };
         StartClient();
         Welcome({User(5, "bob"), User(6, "cid"), User(7, "dan")});
-        Receive(Payload(K::RejectNotice, {"6"}));  // cid rejects us
+        Receive(net::RejectNotice{6}.Encode());  // cid rejects us
     }
     int awayResets = 0;
 };
@@ -62,7 +66,7 @@ TEST_F(SendAction, sends_or_refuses_each_kind_of_line) {
         const int resetsBefore = awayResets;
         const bool cleared = c.sent == pub || c.sent == wh;
         EXPECT_EQ(client->Send(c.line), cleared ? SendOutcome::Cleared : SendOutcome::Kept);
-        EXPECT_EQ(link.sent, c.sent ? Sent{Payload(*c.sent, {c.line})} : Sent{});
+        EXPECT_EQ(link.sent, c.sent ? Sent{KindThen(*c.sent, c.line)} : Sent{});
         if (c.echo.empty()) {
             EXPECT_EQ(view.Text(kMainView), before);
         } else {
@@ -85,8 +89,8 @@ TEST_F(SendAction, group_whisper_goes_to_each_ticked_other_user_who_does_not_rej
         client->SetRowTicked(RowOf(name), true);
     }
     EXPECT_EQ(client->Send("@@[]: a @@[]: b"), SendOutcome::Cleared);
-    EXPECT_EQ(link.sent, (Sent{Payload(K::Whisper, {"@@bob: a @@bob: b"}),
-                               Payload(K::Whisper, {"@@dan: a @@dan: b"})}));
+    EXPECT_EQ(link.sent, (Sent{KindThen(K::Whisper, "@@bob: a @@bob: b"),
+                               KindThen(K::Whisper, "@@dan: a @@dan: b")}));
     const auto lines = view.Lines(kMainView);
     ASSERT_GE(lines.size(), 2U);
     EXPECT_EQ(lines[lines.size() - 2], "** cid rejects your messages!");
@@ -99,13 +103,13 @@ TEST_F(SendAction, every_line_on_the_private_group_tab_is_a_group_whisper) {
     client->SelectTab(1);
     EXPECT_EQ(client->Send(""), SendOutcome::Kept);
     EXPECT_EQ(client->Send("secret"), SendOutcome::Cleared);
-    EXPECT_EQ(link.sent, Sent{Payload(K::Whisper, {"@@bob: secret"})});
+    EXPECT_EQ(link.sent, Sent{KindThen(K::Whisper, "@@bob: secret")});
     EXPECT_EQ(link.sentOnTab, std::vector<int>{1});
     EXPECT_EQ(view.LastLine(kPrivateView), "[12:34:56] @[bob]: secret");
 }
 
 TEST_F(SendAction, whisper_echo_goes_to_the_current_tab) {
-    Receive(Payload(K::TopicOpen, {"5", "Games", "0"}));
+    Receive(net::TopicOpen{5, "Games", false, {}}.Encode());
     client->SelectTab(1);
     client->Send("@@bob: hi");
     EXPECT_EQ(link.sentOnTab, std::vector<int>{1});
@@ -115,7 +119,7 @@ TEST_F(SendAction, whisper_echo_goes_to_the_current_tab) {
 
 TEST_F(SendAction, duplicate_names_address_the_first_row) {
     ReceiveRoster({User(8, "bob")});
-    Receive(Payload(K::RejectNotice, {"8"}));  // the second bob rejects us
+    Receive(net::RejectNotice{8}.Encode());  // the second bob rejects us
     EXPECT_EQ(client->Send("@@bob: hi"), SendOutcome::Cleared);
     EXPECT_EQ(link.sent.size(), 1U);
 }

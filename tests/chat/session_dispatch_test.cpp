@@ -11,8 +11,6 @@ namespace talvoro::chat {
 namespace {
 
 using K = net::MessageKind;
-using test::Payload;
-using test::Relayed;
 using test::User;
 
 class SessionDispatch : public test::ChatFixture {
@@ -34,8 +32,6 @@ class SessionDispatch : public test::ChatFixture {
         }
         return marks;
     }
-    void OpenTopic(std::string_view title) { Receive(Payload(K::TopicOpen, {"9", title, "0"})); }
-    void CloseTopic(std::string_view position) { Receive(Payload(K::TopicClose, {"9", position})); }
 };
 
 TEST_F(SessionDispatch, welcome_roster_learns_own_id_and_server_name_and_fills_the_list) {
@@ -75,55 +71,56 @@ TEST_F(SessionDispatch, each_kind_has_its_effect_and_every_frame_counts) {
         std::function<bool()> effect = nullptr;
     };
     const Case cases[] = {
-        {net::EncodeUserRoster(std::vector{User(7, "dan", 1550)}, 1600),
+        {net::UserRoster{{User(7, "dan", 1550)}, 1600}.Encode(),
          "** dan has joined, client version 1.5.5.0 (12:34:56)", true, "bob:R cid:",
          [&] { return view.status[3] == "dan has joined, client version 1.5.5.0 (12:34:56)"; }},
-        {Relayed(K::AwayStatus, 6, "1"), "[12:34:56] cid: brb", false, "bob:R cid:A"},
-        {Relayed(K::AwayStatus, 6, "0"), "", false, "bob:R cid:"},
-        {Relayed(K::AwayStatus, 5, "1"), "", false, "bob:AR cid:"},  // rejected: no notice
-        {Relayed(K::FileReceiveStatus, 6, "1"), "", false, "bob:AR cid:N"},
-        {Relayed(K::FileReceiveStatus, 6, "0"), "", false, "bob:AR cid:"},
-        {Relayed(K::FileReceiveStatus, 5, "1"), "", false, "bob:ANR cid:"},
-        {Payload(K::RejectNotice, {"6"}), "", false, "bob:ANR cid:M"},
-        {Payload(K::RejectNotice, {"6"}), "", false, "bob:ANR cid:"},
-        {Payload(K::RejectNotice, {"5"}), "", false, "bob:ANMR cid:"},
-        {Relayed(K::PublicMessage, 6, "hi\x9Cz"), "[12:34:56] cid: hi\x9Cz", true, "bob:ANMR cid:"},
-        {Relayed(K::PublicMessage, 5, "rejected"), "", false, "bob:ANMR cid:"},
-        {Relayed(K::Whisper, 6, "psst"), "[12:34:56] cid (private): psst", true,
-         "bob:ANMR cid:", [&] { return ctx().lastWhisperer == "cid"; }},
-        {Payload(K::ServerNotice, {"** note"}), "** note (12:34:56)", true,
-         "bob:ANMR cid:", [&] { return view.status[3] == "note (12:34:56)"; }},
-        {Payload(K::Heartbeat, {"#"}), "", false, "bob:ANMR cid:"},
-        {Payload(K::Heartbeat, {"** Server Keep-Alive"}), "** Server Keep-Alive (12:34:56)", false,
+        {net::AwayStatus{6, true}.Encode(), "[12:34:56] cid: brb", false, "bob:R cid:A"},
+        {net::AwayStatus{6, false}.Encode(), "", false, "bob:R cid:"},
+        {net::AwayStatus{5, true}.Encode(), "", false, "bob:AR cid:"},  // rejected: no notice
+        {net::FileReceiveStatus{6, true}.Encode(), "", false, "bob:AR cid:N"},
+        {net::FileReceiveStatus{6, false}.Encode(), "", false, "bob:AR cid:"},
+        {net::FileReceiveStatus{5, true}.Encode(), "", false, "bob:ANR cid:"},
+        {net::RejectNotice{6}.Encode(), "", false, "bob:ANR cid:M"},
+        {net::RejectNotice{6}.Encode(), "", false, "bob:ANR cid:"},
+        {net::RejectNotice{5}.Encode(), "", false, "bob:ANMR cid:"},
+        {net::PublicMessage{6, "hi\x9Cz"}.Encode(), "[12:34:56] cid: hi\x9Cz", true,
          "bob:ANMR cid:"},
-        {Payload(K::TopicOpen, {"5", "Games", "1"}),
+        {net::PublicMessage{5, "rejected"}.Encode(), "", false, "bob:ANMR cid:"},
+        {net::Whisper{6, "psst"}.Encode(), "[12:34:56] cid (private): psst", true,
+         "bob:ANMR cid:", [&] { return ctx().lastWhisperer == "cid"; }},
+        {net::ServerNotice{"** note"}.Encode(), "** note (12:34:56)", true,
+         "bob:ANMR cid:", [&] { return view.status[3] == "note (12:34:56)"; }},
+        {net::Heartbeat{}.Encode(), "", false, "bob:ANMR cid:"},
+        {net::Heartbeat{"** Server Keep-Alive"}.Encode(), "** Server Keep-Alive (12:34:56)", false,
+         "bob:ANMR cid:"},
+        {net::TopicOpen{5, "Games", true, {}}.Encode(),
          "** Topic <Games> has been spawned by bob (12:34:56)", true, "bob:ANMR cid:",
          [&] {
              return view.tabs.at(1).caption == "Games" && view.tabs[1].view == kFirstTopicView &&
                     view.selectedTab == 0 && topics.AtTab(1)->sticky &&
                     topics.AtTab(1)->spawned == test::kTestNoon;
          }},
-        {Payload(K::TopicOpen, {"5", "Old", "0", "1700000000"}), "", true, "bob:ANMR cid:",
+        {net::TopicOpen{5, "Old", false, 1700000000}.Encode(), "", true, "bob:ANMR cid:",
          [&] { return topics.AtTab(2)->spawned == 1700000000 && view.tabs.size() == 4; }},
-        {Payload(K::TopicClose, {"5", "2"}), "** Topic <Old> has been closed by bob (12:34:56)",
-         true, "bob:ANMR cid:", [&] { return view.tabs.size() == 3; }},
-        {Payload(K::UserQuit, {"5", "** bob has quit"}), "** bob has quit (12:34:56)", true,
+        {net::TopicClose{5, 2}.Encode(), "** Topic <Old> has been closed by bob (12:34:56)", true,
+         "bob:ANMR cid:", [&] { return view.tabs.size() == 3; }},
+        {net::UserQuit{5, "** bob has quit"}.Encode(), "** bob has quit (12:34:56)", true,
          "bob: cid:",
          [&] {
              return RowOf("bob") == -1 && topics.AtTab(1)->owner == 0 &&
                     view.status[2] == "Clients: 4" && view.status[3] == "bob has quit (12:34:56)";
          }},
-        {Payload(K::Logon, {"x", "1", "1600"}), "", false, "bob: cid:",
+        {net::Logon{"x", 1, 1600, 1550, false}.Encode(), "", false, "bob: cid:",
          [&] {
-             return link.sent == std::vector{Payload(
-                                     K::Refusal, {"You're attempting to connect to a client only!\n"
-                                                  "** Try a real Talvoro server at <chathost:1805> "
-                                                  "instead."})};
+             return link.sent == std::vector<std::string>{
+                                     "\x93You're attempting to connect to a client only!\n"
+                                     "** Try a real Talvoro server at <chathost:1805> "
+                                     "instead."};
          }},
-        {Payload(K::KickCommand, {"**kick alice"}), "", false, "bob: cid:"},
-        {Payload(K::FileHeader, {"bob", "f.txt"}), "", false, "bob: cid:"},
+        {net::KickCommand{"alice"}.Encode(), "", false, "bob: cid:"},
+        {net::FileHeader{"bob", "f.txt"}.Encode(), "", false, "bob: cid:"},
         {"\x50zz", "", false, "bob: cid:", [&] { return !state.QuitRequested; }},
-        {Payload(K::NewVersion, {"1.6.1.0"}), "", false, "bob: cid:",
+        {net::NewVersion{"1.6.1.0"}.Encode(), "", false, "bob: cid:",
          [&] {
              return helper == "/data/RestartExe.exe" &&
                     view.questions.back().text ==
@@ -134,7 +131,7 @@ TEST_F(SessionDispatch, each_kind_has_its_effect_and_every_frame_counts) {
                             {helper, {"/opt/talvoro/talvoro", "/data/"}, "/data/"}} &&
                     state.QuitRequested;
          }},
-        {Payload(K::Refusal, {"** Sorry, user limit reached!"}), "** Sorry, user limit reached!",
+        {net::Refusal{"** Sorry, user limit reached!"}.Encode(), "** Sorry, user limit reached!",
          false, "bob: cid:",
          [&] {
              return !view.windowEnabled &&
@@ -159,6 +156,19 @@ TEST_F(SessionDispatch, each_kind_has_its_effect_and_every_frame_counts) {
     }
 }
 
+TEST_F(SessionDispatch, a_read_cut_by_a_bad_length_counts_once_and_leaves_the_echo_tab) {
+    Welcome();
+    Receive(net::TopicOpen{9, "T", false, {}}.Encode());
+    Receive(net::PublicMessage{9, "on T"}.Encode(), 1);
+    ASSERT_EQ(ctx().text.EchoView(), kFirstTopicView);
+    const auto count = state.MessageCount;
+    net::Frame standIn;
+    standIn.lengthError = true;
+    client->OnFrame(standIn);
+    EXPECT_EQ(state.MessageCount, count + 1);
+    EXPECT_EQ(ctx().text.EchoView(), kFirstTopicView);
+}
+
 TEST_F(SessionDispatch, the_server_process_restores_topics_and_ignores_refusals_and_logons) {
     int restores = 0;
     ctx().hooks.restoreTopics = [&] { ++restores; };
@@ -167,8 +177,8 @@ TEST_F(SessionDispatch, the_server_process_restores_topics_and_ignores_refusals_
     state.ServerRunning = true;
     Welcome();
     EXPECT_EQ(restores, 1);
-    Receive(Payload(K::Refusal, {"** Server has been terminated!"}));
-    Receive(Payload(K::Logon, {"x", "1", "1600"}));
+    Receive(net::Refusal{"** Server has been terminated!"}.Encode());
+    Receive(net::Logon{"x", 1, 1600, 1550, false}.Encode());
     EXPECT_TRUE(view.questions.empty());
     EXPECT_TRUE(link.sent.empty());
     EXPECT_FALSE(state.QuitRequested);
@@ -180,13 +190,13 @@ TEST_F(SessionDispatch, when_a_user_leaves_selection_and_ticks_follow_the_rows_r
     ReceiveRoster({User(7, "dan")});
     client->SetRowTicked(RowOf("cid"), true);
     client->SelectUserRow(RowOf("bob"));
-    Receive(Payload(K::UserQuit, {"5", "** bob has quit"}));
+    Receive(net::UserQuit{5, "** bob has quit"}.Encode());
     EXPECT_EQ(view.selectedRow, 1);  // the same row number, now cid's
     EXPECT_EQ(view.rows[1].name, "cid");
     EXPECT_TRUE(view.rows[1].ticked);  // the tick went up with cid
     EXPECT_FALSE(view.Row("alice").ticked);
     client->SelectUserRow(RowOf("dan"));
-    Receive(Payload(K::UserQuit, {"7", "** dan has quit"}));
+    Receive(net::UserQuit{7, "** dan has quit"}.Encode());
     EXPECT_EQ(view.selectedRow, 2);  // the selected last row left: the new last row
     EXPECT_EQ(view.rows[2].name, "alice");
     EXPECT_FALSE(view.actions.reject);  // the own row
@@ -209,48 +219,6 @@ TEST_F(SessionDispatch, failed_send_on_another_thread_asks_once_on_the_gui_threa
     EXPECT_TRUE(state.QuitRequested);
     client->OnSendFailed();  // the session is ending: no second question
     EXPECT_EQ(view.questions.size(), 1U);
-}
-
-TEST_F(SessionDispatch,
-       closing_a_topic_selects_its_left_neighbour_and_archives_its_view_for_reuse) {
-    std::vector<int> archived;
-    ctx().hooks.archiveView = [&](int v) { archived.push_back(v); };
-    Welcome();
-    OpenTopic("One");
-    OpenTopic("Two");
-    Receive(Relayed(K::PublicMessage, 9, "in two"), 2);
-    ASSERT_FALSE(view.Text(kFirstTopicView + 1).empty());
-    client->SelectTab(2);
-    CloseTopic("0");
-    CloseTopic("3");  // the private tab
-    EXPECT_EQ(view.tabs.size(), 4U);
-    CloseTopic("2");
-    EXPECT_EQ(view.selectedTab, 1);
-    EXPECT_EQ(link.selectedTab, 1);
-    ASSERT_EQ(view.tabs.size(), 3U);
-    EXPECT_EQ(view.tabs[1].caption, "One");
-    EXPECT_EQ(archived, std::vector<int>{kFirstTopicView + 1});
-    OpenTopic("Three");
-    EXPECT_EQ(ctx().topics.AtTab(2)->view, kFirstTopicView + 1);
-    EXPECT_TRUE(view.Text(kFirstTopicView + 1).empty());
-}
-
-TEST_F(SessionDispatch, a_new_topic_moves_the_private_tab_with_its_selection_and_unread_mark) {
-    Welcome();
-    client->MarkTabUnread(1);
-    client->SelectTab(1);
-    OpenTopic("T");
-    EXPECT_EQ(state.UnreadTabs[1], 0);
-    EXPECT_EQ(state.UnreadTabs[2], 1);
-    EXPECT_EQ(ctx().currentTab, 2);
-    EXPECT_EQ(link.selectedTab, 2);
-    EXPECT_EQ(ctx().text.CurrentView(), kPrivateView);
-    CloseTopic("1");
-    EXPECT_EQ(state.UnreadTabs[1], 1);
-    client->SetPrivateVisible(false);  // hiding the selected private tab selects its left neighbour
-    EXPECT_EQ(view.tabs.size(), 1U);
-    EXPECT_EQ(view.selectedTab, 0);
-    EXPECT_EQ(state.settings.IsPrivateVisible, 0);
 }
 
 }  // namespace

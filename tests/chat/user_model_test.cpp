@@ -9,7 +9,6 @@ namespace talvoro::chat {
 namespace {
 
 using K = net::MessageKind;
-using test::Payload;
 using test::User;
 
 TEST(RowIcon, follows_the_first_matching_rule) {
@@ -91,7 +90,7 @@ TEST_F(Roster, unnamed_records_are_left_out_and_known_ids_are_replaced_in_place)
     ReceiveRoster({User(5, "bob", 1550)});  // listed again: replaced where it is
     EXPECT_EQ(Names(), (std::vector<std::string>{"bob", "srv", "alice"}));
     EXPECT_EQ(ctx().users.FindById(5)->version, 1550);
-    Receive(Payload(K::UserQuit, {"5", "** bob has quit"}));
+    Receive(net::UserQuit{5, "** bob has quit"}.Encode());
     EXPECT_EQ(Names(), (std::vector<std::string>{"srv", "alice"}));  // no ghost left
 }
 
@@ -113,15 +112,15 @@ TEST_F(UserList, reject_toggle_tells_the_server_each_time_and_redraws_the_row) {
     client->ToggleRejectRow(RowOf("bob"));
     EXPECT_FALSE(ctx().users.RejectedList.Contains(5));
     EXPECT_EQ(view.Row("bob").icon, RowIcon::Normal);
-    EXPECT_EQ(link.sent, std::vector<std::string>(2, Payload(K::RejectNotice, {"5"})));
+    EXPECT_EQ(link.sent, std::vector<std::string>(2, net::RejectNotice{5}.Encode()));
     EXPECT_EQ(awayResets, 2);
 
     link.sent.clear();
     client->SetAllTicked(true);
     client->RejectTicked();  // every ticked row but the own one
-    EXPECT_EQ(link.sent, (std::vector<std::string>{Payload(K::RejectNotice, {"1"}),
-                                                   Payload(K::RejectNotice, {"5"}),
-                                                   Payload(K::RejectNotice, {"6"})}));
+    EXPECT_EQ(link.sent, (std::vector<std::string>{net::RejectNotice{1}.Encode(),
+                                                   net::RejectNotice{5}.Encode(),
+                                                   net::RejectNotice{6}.Encode()}));
     EXPECT_FALSE(ctx().users.RejectedList.Contains(9));
     EXPECT_EQ(awayResets, 3);
 }
@@ -130,7 +129,7 @@ TEST_F(UserList, ticks_survive_a_rebuild_and_go_to_the_group_recipients) {
     client->SetRowTicked(RowOf("alice"), true);
     EXPECT_EQ(GroupRecipients(ctx()).count, 0);
     client->SetRowTicked(RowOf("bob"), true);
-    Receive(test::Relayed(K::AwayStatus, 5, "1"));  // rebuilds the list
+    Receive(net::AwayStatus{5, true}.Encode());  // rebuilds the list
     EXPECT_TRUE(view.Row("bob").ticked);
     EXPECT_TRUE(view.Row("bob").grey);
     EXPECT_FALSE(view.Row("cid").ticked);

@@ -36,7 +36,7 @@ std::vector<std::string> RosterNamesFor(RawClient& client, const std::string& na
     std::vector<std::string> names;
     const std::optional<net::Frame> welcome =
         client.SendLogon(name) ? client.ReceiveKind(MessageKind::UserRoster) : std::nullopt;
-    if (const auto roster = welcome ? net::DecodeUserRoster(welcome->raw) : std::nullopt) {
+    if (const auto roster = welcome ? net::UserRoster::Decode(welcome->raw) : std::nullopt) {
         for (const net::UserRecord& user : roster->users) {
             names.push_back(user.name);
         }
@@ -103,19 +103,19 @@ TEST_F(ServerModeTest, relays_between_clients_and_ends_cleanly_on_sigterm) {
     RawClient bob(port_);
     ASSERT_NE(bob.LogOn("bob"), 0);
 
-    ASSERT_TRUE(alice.Send(test::PayloadOf(MessageKind::PublicMessage, "hello from alice")));
+    ASSERT_TRUE(alice.Send(net::PublicMessageToServer{"hello from alice"}.Encode()));
     const std::optional<net::Frame> atBob = bob.ReceiveKind(MessageKind::PublicMessage);
     ASSERT_TRUE(atBob.has_value());
-    EXPECT_NE(atBob->text.find("hello from alice"), std::string::npos) << atBob->text;
-    ASSERT_TRUE(bob.Send(test::PayloadOf(MessageKind::PublicMessage, "hi alice")));
+    EXPECT_NE(atBob->raw.find("hello from alice"), std::string::npos) << atBob->raw;
+    ASSERT_TRUE(bob.Send(net::PublicMessageToServer{"hi alice"}.Encode()));
     std::optional<net::Frame> atAlice;
     // Alice also gets her own message back first, and bob's join.
-    for (int i = 0; i < 5 && !(atAlice && atAlice->text.find("hi alice") != std::string::npos);
+    for (int i = 0; i < 5 && !(atAlice && atAlice->raw.find("hi alice") != std::string::npos);
          ++i) {
         atAlice = alice.ReceiveKind(MessageKind::PublicMessage);
     }
     ASSERT_TRUE(atAlice.has_value());
-    EXPECT_NE(atAlice->text.find("hi alice"), std::string::npos) << atAlice->text;
+    EXPECT_NE(atAlice->raw.find("hi alice"), std::string::npos) << atAlice->raw;
 
     Terminate();
     const std::vector<std::string> lines = LogLines(data_.file("Talvoro.log"));

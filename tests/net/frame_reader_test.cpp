@@ -42,7 +42,7 @@ Bytes Join(std::initializer_list<Bytes> parts) {
 // The public-message kind character, and such a message's wire bytes.
 const std::string K(1, '\x9C');
 Bytes Public(std::string_view text, std::int8_t topic = 0) {
-    return Wire(topic, BuildPayload(MessageKind::PublicMessage, {text}));
+    return Wire(topic, K + std::string(text));
 }
 
 class FrameReaderTest : public ::testing::Test {
@@ -69,9 +69,9 @@ TEST_F(FrameReaderTest, hands_on_two_frames_of_one_read_and_keeps_a_cut_off_thir
     FrameReader reader(FrameRole::Client, &log_);
     EXPECT_EQ(reader.Feed(Join(
                   {Public("7" + K + "hi"), Wire(3, "\x95#"), {third.begin(), third.begin() + 6}})),
-              (std::vector<Frame>{{0, 0x9C, "7" + K + "hi", "7" + K + "hi"}, {3, 0x95, "#", "#"}}));
+              (std::vector<Frame>{{0, 0x9C, "7" + K + "hi"}, {3, 0x95, "#"}}));
     EXPECT_EQ(reader.Feed({third.data() + 6, third.size() - 6}),
-              (std::vector<Frame>{{0, 0x9C, "third", "third"}}));
+              (std::vector<Frame>{{0, 0x9C, "third"}}));
 
     EXPECT_TRUE(reader.Feed({third.data(), 5}).empty());
     reader.Reset();  // forgets the partial frame
@@ -79,20 +79,18 @@ TEST_F(FrameReaderTest, hands_on_two_frames_of_one_read_and_keeps_a_cut_off_thir
     EXPECT_TRUE(LogEmpty());
 }
 
-TEST_F(FrameReaderTest, gives_only_the_server_the_kind_character_and_cuts_text_at_a_zero_byte) {
-    const std::string afterKind("ab\0cd", 5);
+TEST_F(FrameReaderTest, hands_on_the_whole_payload_after_the_kind_byte_in_every_role) {
+    const std::string afterKind("ab\0cd", 5);  // the message types cut text at the 0 byte
     const Bytes wire = Wire(-2, K + afterKind);
-    EXPECT_EQ(FrameReader(FrameRole::Server, &log_).Feed(wire),
-              (std::vector<Frame>{{-2, 0x9C, K + "ab", afterKind}}));
-    for (FrameRole role : {FrameRole::FileServer, FrameRole::Client}) {
-        EXPECT_EQ(FrameReader(role, &log_).Feed(wire),
-                  (std::vector<Frame>{{-2, 0x9C, "ab", afterKind}}));
+    for (FrameRole role : {FrameRole::Server, FrameRole::FileServer, FrameRole::Client}) {
+        EXPECT_EQ(FrameReader(role, &log_).Feed(wire), (std::vector<Frame>{{-2, 0x9C, afterKind}}));
     }
 }
 
 TEST_F(FrameReaderTest, reassembles_frames_split_across_reads) {
-    const Bytes stream = Join({Public("12" + K + "first message", 1),
-                               Wire(0, BuildPayload(MessageKind::AwayStatus, {"1"}))});
+    const Bytes stream = Join({Public("12" + K + "first message", 1), Wire(0,
+                                                                           "\x92"
+                                                                           "1")});
     for (std::size_t cut = 1; cut < stream.size(); ++cut) {
         SCOPED_TRACE(cut);
         FrameReader reader(FrameRole::Client, &log_);
@@ -103,8 +101,8 @@ TEST_F(FrameReaderTest, reassembles_frames_split_across_reads) {
         const auto more = reader.Feed({stream.data() + cut, stream.size() - cut});
         frames.insert(frames.end(), more.begin(), more.end());
         ASSERT_EQ(frames.size(), 2U);
-        EXPECT_EQ(frames[0].text, "12" + K + "first message");
-        EXPECT_EQ(frames[1].text, "1");
+        EXPECT_EQ(frames[0].raw, "12" + K + "first message");
+        EXPECT_EQ(frames[1].raw, "1");
     }
 
     const std::string payload = K + std::string(kMaxPayloadSize - 1, 'q');
@@ -115,7 +113,7 @@ TEST_F(FrameReaderTest, reassembles_frames_split_across_reads) {
         frames.insert(frames.end(), got.begin(), got.end());
     }
     ASSERT_EQ(frames.size(), 1U);
-    EXPECT_EQ(frames[0].text, payload);
+    EXPECT_EQ(frames[0].raw, payload.substr(1));
     EXPECT_TRUE(LogEmpty());
 }
 
@@ -126,23 +124,26 @@ TEST_F(FrameReaderTest, logs_a_length_out_of_bounds_with_the_role_message_and_re
     EXPECT_EQ(OutOfBoundsMessage(FrameRole::Client), "CLIENT: Message length is out of bounds!");
     const Bytes good = Public("ok");
     for (FrameRole role : {FrameRole::Server, FrameRole::FileServer, FrameRole::Client}) {
-        const std::vector<Frame> ok = {
-            {0, 0x9C, role == FrameRole::Server ? K + "ok" : "ok", "ok"}};
+        const std::vector<Frame> ok = {{0, 0x9C, "ok"}};
         int lines = 0;
         for (std::uint16_t length : {0, 1, 4, 4097, 0x8000, 0xFFFF}) {
             SCOPED_TRACE(length);
             FrameReader reader(role, &log_);
             // Frames before the bad one are handed on; the rest of its read is dropped.
-            EXPECT_EQ(reader.Feed(Join({good, BadHeader(length, 0x9C, 1), good})), ok);
+            const auto bad = reader.Read(Join({good, BadHeader(length, 0x9C, 1), good}));
+            EXPECT_EQ(bad.frames, ok);
+            EXPECT_TRUE(bad.lengthError);
             EXPECT_EQ(Logged(OutOfBoundsMessage(role)), ++lines);
-            EXPECT_EQ(reader.Feed(good), ok);
+            const auto next = reader.Read(good);
+            EXPECT_EQ(next.frames, ok);
+            EXPECT_FALSE(next.lengthError);
         }
     }
 }
 
 TEST_F(FrameReaderTest, drops_a_partial_frame_of_unknown_kind_but_hands_on_a_complete_one) {
     FrameReader reader(FrameRole::Client, &log_);
-    EXPECT_EQ(reader.Feed(Wire(0, "\x41xy")), (std::vector<Frame>{{0, 0x41, "xy", "xy"}}));
+    EXPECT_EQ(reader.Feed(Wire(0, "\x41xy")), (std::vector<Frame>{{0, 0x41, "xy"}}));
     EXPECT_TRUE(LogEmpty());
     EXPECT_TRUE(reader.Feed(BadHeader(200, 0x41, 20)).empty());  // would swallow what follows
     EXPECT_EQ(Logged(OutOfBoundsMessage(FrameRole::Client)), 1);
@@ -157,7 +158,7 @@ TEST_F(FrameReaderTest, survives_random_bytes_and_recovers_for_good_frames) {
     const Bytes good = Public(afterKind, 1);
     for (int round = 0; round < 300; ++round) {
         const bool server = round % 2 == 0;
-        const Frame goodFrame{1, 0x9C, server ? K + afterKind : afterKind, afterKind};
+        const Frame goodFrame{1, 0x9C, afterKind};
         FrameReader reader(server ? FrameRole::Server : FrameRole::Client, &log_);
         for (int chunk = 0; chunk < 3; ++chunk) {
             Bytes garbage(size(random));

@@ -7,6 +7,7 @@
 
 #include "net/frame.h"
 #include "net/frame_reader.h"
+#include "net/messages.h"
 
 namespace talvoro::net {
 namespace {
@@ -17,64 +18,71 @@ UserRecord User(std::int32_t id, std::string name, std::string address) {
 }
 
 // The roster as a client receives it: through a frame of `frameSize` bytes and the frame reader.
-std::optional<UserRoster> ThroughFrame(std::span<const UserRecord> users, std::int16_t version,
-                                       std::size_t frameSize) {
-    const std::string wire = EncodeFrame(0, EncodeUserRoster(users, version)).value_or("");
+std::optional<UserRoster> ThroughFrame(const UserRoster& roster, std::size_t frameSize) {
+    const std::string wire = EncodeFrame(0, roster.Encode()).value_or("");
     EXPECT_EQ(wire.size(), frameSize);
     const auto frames =
         FrameReader(FrameRole::Client, nullptr)
             .Feed({reinterpret_cast<const std::uint8_t*>(wire.data()), wire.size()});
-    if (frames.size() != 1 || frames[0].kind != 0x96) {
-        return std::nullopt;
-    }
-    return DecodeUserRoster(frames[0].raw);
+    return frames.size() == 1 ? DecodeFrame<UserRoster>(frames[0]) : std::nullopt;
+}
+
+// Writes `bytes` into `record` at `offset`.
+void Put(std::string& record, std::size_t offset, std::string_view bytes) {
+    record.replace(offset, bytes.size(), bytes);
 }
 
 TEST(UserRoster, round_trips_three_users_in_a_177_byte_frame_and_one_in_63) {
     const std::vector<UserRecord> users = {User(4, "ann", "192.168.1.20"),
                                            User(9, "bob", "10.0.0.7"),
                                            User(-3, "Zo\xEB", "127.0.0.1")};
-    EXPECT_EQ(ThroughFrame(users, 1550, 177), (UserRoster{users, 1550}));
-    EXPECT_EQ(ThroughFrame({users.data(), 1}, -2, 63), (UserRoster{{users[0]}, -2}));
+    EXPECT_EQ(ThroughFrame({users, 1550}, 177), (UserRoster{users, 1550}));
+    EXPECT_EQ(ThroughFrame({{users[0]}, -2}, 63), (UserRoster{{users[0]}, -2}));
 }
 
-TEST(UserRoster, lays_out_a_user_record_at_fixed_offsets) {
-    const UserRecord user{0x01020304, 0, "name", 0x00FF8040, "1.2.3.4", 1600, true, false};
-    const std::string payload = EncodeUserRoster(std::span(&user, 1), -2);
-    ASSERT_EQ(payload.size(), 60U);
-    EXPECT_EQ(payload[0], '\x96');
-    EXPECT_EQ(payload.substr(1, 4), "\x04\x03\x02\x01");
-    EXPECT_EQ(payload.substr(9, 5), std::string("name\0", 5));
-    EXPECT_EQ(payload.substr(34, 4), std::string("\x40\x80\xFF\0", 4));
-    EXPECT_EQ(payload.substr(38, 8), std::string("1.2.3.4\0", 8));
-    EXPECT_EQ(payload.substr(54, 2), "\x40\x06");  // 1600
-    EXPECT_EQ(payload.substr(56, 4), std::string("\1\0\xFE\xFF", 4));
+TEST(UserRoster, matches_a_record_assembled_by_hand_at_the_documented_offsets) {
+    std::string record(kUserRecordSize, '\0');
+    Put(record, 0, "\x04\x03\x02\x01");                   // id 0x01020304
+    Put(record, 4, std::string("\x00\xCA\x9A\x3B", 4));   // logon time 1000000000
+    Put(record, 8, "name");                               // 25 bytes, 0-terminated
+    Put(record, 33, std::string("\x40\x80\xFF\x00", 4));  // colour 0x00FF8040
+    Put(record, 37, "1.2.3.4");                           // 16 bytes, 0-terminated
+    Put(record, 53, "\x40\x06");                          // version 1600
+    record[55] = 1;                                       // file receive disabled
+    record[56] = 0;                                       // not away
+    const std::string payload = "\x96" + record + std::string("\xFE\xFF", 2);  // server version -2
+    const UserRoster roster{
+        {{0x01020304, 1'000'000'000, "name", 0x00FF8040, "1.2.3.4", 1600, true, false}}, -2};
+
+    EXPECT_EQ(roster.Encode(), payload);
+    EXPECT_EQ(UserRoster::Decode(payload.substr(1)), roster);
+    // Bytes after a text field's 0 are undefined and ignored; blanks around the text are trimmed.
+    std::string loose = payload;
+    Put(loose, 1 + 8, std::string(" name \0zzzz", 11));
+    Put(loose, 1 + 37, std::string("1.2.3.4\0yy", 10));
+    EXPECT_EQ(UserRoster::Decode(loose.substr(1)), roster);
 }
 
-TEST(UserRoster, cuts_and_trims_text_fields_and_reads_an_unterminated_one_to_its_end) {
-    const UserRecord users[] = {User(1, std::string(30, 'n'), "1234567890123456789"),
-                                User(2, "  ann  ", " 10.0.0.1 ")};
-    const auto roster = DecodeUserRoster(EncodeUserRoster(users, 1600).substr(1));
-    ASSERT_TRUE(roster.has_value());
-    ASSERT_EQ(roster->users.size(), 2U);
-    EXPECT_EQ(roster->users[0].name, std::string(24, 'n'));
-    EXPECT_EQ(roster->users[0].address, "123456789012345");
-    EXPECT_EQ(roster->users[1].name, "ann");
-    EXPECT_EQ(roster->users[1].address, "10.0.0.1");
+TEST(UserRoster, cuts_long_text_fields_and_reads_an_unterminated_one_to_its_end) {
+    const UserRoster roster{{User(1, std::string(30, 'n'), "1234567890123456789")}, 1600};
+    const auto cut = UserRoster::Decode(roster.Encode().substr(1));
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(cut->users.at(0).name, std::string(24, 'n'));
+    EXPECT_EQ(cut->users[0].address, "123456789012345");
 
-    std::string raw = EncodeUserRoster(users, 1600).substr(1);
+    std::string raw = roster.Encode().substr(1);
     raw.replace(8, 25, std::string(25, 'a'));  // the whole name field, no zero byte
-    const auto unterminated = DecodeUserRoster(raw);
+    const auto unterminated = UserRoster::Decode(raw);
     ASSERT_TRUE(unterminated.has_value());
-    EXPECT_EQ(unterminated->users[0].name, std::string(25, 'a'));
+    EXPECT_EQ(unterminated->users.at(0).name, std::string(25, 'a'));
     EXPECT_EQ(unterminated->users[0].color, 0x00FF8040);
 }
 
 TEST(UserRoster, rejects_a_payload_too_short_for_the_server_version_and_ignores_partial_records) {
-    EXPECT_FALSE(DecodeUserRoster("").has_value());
-    EXPECT_FALSE(DecodeUserRoster("\x01").has_value());
-    EXPECT_EQ(DecodeUserRoster(std::string("\xE8\x03", 2)), (UserRoster{{}, 1000}));
-    EXPECT_EQ(DecodeUserRoster(std::string(58, '\0')), (UserRoster{{}, 0}));  // 56 + 2 bytes
+    EXPECT_FALSE(UserRoster::Decode("").has_value());
+    EXPECT_FALSE(UserRoster::Decode("\x01").has_value());
+    EXPECT_EQ(UserRoster::Decode(std::string("\xE8\x03", 2)), (UserRoster{{}, 1000}));
+    EXPECT_EQ(UserRoster::Decode(std::string(58, '\0')), (UserRoster{{}, 0}));  // 56 + 2 bytes
 }
 
 }  // namespace

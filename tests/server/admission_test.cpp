@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core_fixture.h"
-#include "net/user_roster.h"
+#include "net/messages.h"
 
 namespace talvoro::server {
 namespace {
@@ -12,7 +12,7 @@ using net::MessageKind;
 
 net::UserRoster RosterOf(const Sent& sent) {
     EXPECT_EQ(sent.payload[0], net::KindChar(MessageKind::UserRoster));
-    return net::DecodeUserRoster(std::string_view(sent.payload).substr(1)).value();
+    return net::UserRoster::Decode(std::string_view(sent.payload).substr(1)).value();
 }
 
 class Admission : public CoreTest {
@@ -79,10 +79,38 @@ TEST_F(Admission, refuses_empty_names_and_names_equal_after_case_folding) {
                   std::vector<std::string>{"** New user " + std::string(shownAs) +
                                            " tried to connect.\n** Has been rejected because of "
                                            "duplicate username (12:34:56)"});
+        // The event record, its own line feed included.
+        EXPECT_EQ(Logs(), std::vector<std::string>{"New user " + std::string(shownAs) +
+                                                   " tried to connect.\n** Has been rejected "
+                                                   "because of duplicate username (10.0.0.1)"});
     }
     EXPECT_EQ(core.RecordCount(), 3U);
     EXPECT_FALSE(NamesEqualFolded("[", "{"));  // only letters and 0xC0-0xDF fold
     EXPECT_FALSE(NamesEqualFolded("ab", "abc"));
+}
+
+TEST_F(Admission, cuts_a_name_to_24_characters_before_the_duplicate_test) {
+    const std::string seen(24, 'n');
+    Join(7, seen + "a");
+    EXPECT_EQ(core.state().table.NameOf(7), seen);
+    Accept(8);
+    Forget();
+    Logon(8, seen + "b");  // the same 24 characters: a duplicate
+    ExpectRefused(8, "User " + seen + " is already connected to");
+    Accept(9);
+    Logon(9, std::string(23, 'n') + " x");  // cut at the blank, which is then trimmed
+    EXPECT_EQ(core.state().table.NameOf(9), std::string(23, 'n'));
+}
+
+TEST_F(Admission, a_name_with_line_breaks_cannot_forge_a_log_record) {
+    const std::string forger = "eve\r\nINFO: forged";
+    Join(7, forger);
+    Accept(8, "10.0.0.8");
+    Forget();
+    Logon(8, forger);
+    EXPECT_EQ(Logs(), std::vector<std::string>{
+                          "New user eve  INFO: forged tried to connect.\n** Has been rejected "
+                          "because of duplicate username (10.0.0.8)"});
 }
 
 TEST_F(Admission, applies_the_version_rules) {
@@ -92,14 +120,16 @@ TEST_F(Admission, applies_the_version_rules) {
     const char* const tooNew =
         "Your client version 1.6.0.0 can't be handled by the server.\n** I'm sorry, you won't be "
         "able to connect to";
-    const char* const cases[][3] = {
-        // version, oldest server version it accepts, refusal (null: admitted)
-        {"1399", "1550", sorry},   {"1600", "1399", sorry},  {"1400", "1550", tooOld},
-        {"1599", "1550", tooOld},  {"1600", "1601", tooNew}, {"100000", "1550", sorry},
-        {"1600", "1600", nullptr}, {"1700", "1400", nullptr}};  // 100000: -31072 as 16 bits
+    const struct {
+        std::int32_t version;
+        std::int32_t oldest;  // server version it accepts
+        const char* refusal;  // null: admitted
+    } cases[] = {{1399, 1550, sorry},   {1600, 1399, sorry},  {1400, 1550, tooOld},
+                 {1599, 1550, tooOld},  {1600, 1601, tooNew}, {100000, 1550, sorry},
+                 {1600, 1600, nullptr}, {1700, 1400, nullptr}};  // 100000: -31072 as 16 bits
     ConnectionId id = 10;
     for (const auto& [version, oldest, refusal] : cases) {
-        SCOPED_TRACE(std::string(version) + "/" + oldest);
+        SCOPED_TRACE(std::to_string(version) + "/" + std::to_string(oldest));
         Accept(++id);
         Forget();
         Logon(id, "user" + std::to_string(id), version, oldest);
@@ -112,7 +142,7 @@ TEST_F(Admission, applies_the_version_rules) {
     EXPECT_EQ(core.state().serverVersion, 1700);
     Forget();
     Accept(30);
-    Logon(30, "new", "1800", "1701");
+    Logon(30, "new", 1800, 1701);
     EXPECT_EQ(
         Lines(LineTarget::MainView),
         std::vector<std::string>{"** Server (1.6.0.0) is too old for client (1.8.0.0) (12:34:56)"});
@@ -135,7 +165,7 @@ class AdmissionWithPush : public Admission {
 TEST_F(AdmissionWithPush, hands_an_outdated_client_to_the_version_push_which_may_refuse_it) {
     Accept(8, "10.0.0.8");
     Forget();
-    Logon(8, "old", "1550", "1500", "1");
+    Logon(8, "old", 1550, 1500, true);
     EXPECT_TRUE(Sends().empty());
     EXPECT_EQ(All(&action::StartVersionPush::request),
               (std::vector<VersionPushRequest>{{8, "old", "10.0.0.8", "1.5.5.0", true}}));
@@ -153,7 +183,7 @@ TEST_F(Admission, the_newcomer_gets_the_whole_roster_last_and_everyone_else_its_
     Receive(7, K(MessageKind::AwayStatus) + "1");
     Accept(8, "10.0.0.8");
     Forget();
-    Logon(8, "bob", "1600", "1550", "1");
+    Logon(8, "bob", 1600, 1550, true);
 
     const std::vector<Sent> sent = Sends();
     ASSERT_EQ(sent.size(), 3U);

@@ -20,25 +20,26 @@ TEST_F(ServerLoopback, starts_once_per_port_and_relays_a_public_message_on_topic
     Client bob = Join("bob");
     Client carol = Join("carol");
     EXPECT_EQ(process.ServerVersion.load(), 1600);
-    ASSERT_TRUE(bob->Send(2, K(kPublic) + "hi"));
+    ASSERT_TRUE(bob->Send(2, Say("hi")));
     for (auto* client : {alice.get(), bob.get(), carol.get()}) {
         const auto frame = client->ReceiveKind(kPublic);
         ASSERT_TRUE(frame);
         EXPECT_EQ(frame->topic, 2);
-        EXPECT_EQ(frame->text, From("bob", kPublic, "hi"));
+        EXPECT_EQ(PublicOf(frame), From("bob", "hi"));
     }
 }
 
 TEST_F(ServerLoopback, a_banned_address_is_refused_whole_at_its_next_connect) {
     Client op = JoinOperator();
     Client bob = Join("bob", "127.0.0.2");
-    ASSERT_TRUE(op->Send(K(MessageKind::BanCommand) + "**ban bob"));
-    EXPECT_EQ(Next(*bob, MessageKind::ServerNotice),
-              "** You have been banned from SERVER testhost");
+    ASSERT_TRUE(op->Send(net::BanCommand{"bob"}.Encode()));
+    EXPECT_EQ(bob->ReceiveMessage<net::ServerNotice>(),
+              net::ServerNotice{"** You have been banned from SERVER testhost"});
     EXPECT_TRUE(bob->WaitClosed());
 
     Client back = Connect("127.0.0.2");  // refused before any Logon
-    EXPECT_EQ(Next(*back, MessageKind::Refusal), "** You are already banned at SERVER testhost!");
+    EXPECT_EQ(back->ReceiveMessage<net::Refusal>(),
+              net::Refusal{"** You are already banned at SERVER testhost!"});
     EXPECT_TRUE(back->WaitClosed());
     Client other = Join("robert", "127.0.0.3");
     EXPECT_TRUE(Logged("Banned client tried to connect (127.0.0.2)"));
@@ -58,7 +59,7 @@ TEST_F(ServerLoopback, the_quit_question_once_cancelled_changes_nothing_and_once
     server->RequestQuit();
     ASSERT_TRUE(WaitUntil([&] { return observer.seen().questions.size() == 1; }));
     observer.seen().questions[0].Answer(false);
-    ASSERT_TRUE(alice->Send(K(kPublic) + "still here"));
+    ASSERT_TRUE(alice->Send(Say("still here")));
     const auto next = alice->Receive();
     ASSERT_TRUE(next);
     EXPECT_EQ(next->kind, static_cast<std::uint8_t>(kPublic));
@@ -69,7 +70,8 @@ TEST_F(ServerLoopback, the_quit_question_once_cancelled_changes_nothing_and_once
     ASSERT_TRUE(WaitUntil([&] { return observer.seen().questions.size() == 2; }));
     observer.seen().questions[1].Answer(true);
     for (auto* client : {op.get(), alice.get()}) {
-        EXPECT_EQ(Next(*client, MessageKind::Refusal), "** Server has been terminated!");
+        EXPECT_EQ(client->ReceiveMessage<net::Refusal>(),
+                  net::Refusal{"** Server has been terminated!"});
     }
     EXPECT_TRUE(WaitUntil([&] { return observer.seen().quits == 1; }));
     EXPECT_TRUE(process.QuitRequested.load());
@@ -79,7 +81,7 @@ TEST_F(ServerLoopback, hands_file_blocks_for_the_operator_to_the_observer_whole_
     Client alice = Join("alice");
     Client bob = Join("bob");
     const auto header = [&](const std::string& file) {
-        return K(MessageKind::FileHeader) + "alice" + K(MessageKind::FileHeader) + file;
+        return net::FileHeader{"alice", file}.Encode();
     };
     const std::string content = "binary\x9C\x93 content" + std::string(70000, 'z');
     std::string block = "KWMGSFLE";
@@ -88,8 +90,8 @@ TEST_F(ServerLoopback, hands_file_blocks_for_the_operator_to_the_observer_whole_
     }
     ASSERT_TRUE(alice->Send(header("notes.txt")));
     ASSERT_TRUE(alice->SendBytes(block + content));
-    ASSERT_TRUE(alice->Send(K(kPublic) + "sent you a file"));
-    EXPECT_EQ(Next(*bob, kPublic), From("alice", kPublic, "sent you a file"));
+    ASSERT_TRUE(alice->Send(Say("sent you a file")));
+    EXPECT_EQ(bob->ReceiveMessage<net::PublicMessage>(), From("alice", "sent you a file"));
     std::vector<RecordingObserver::File> files = observer.seen().files;
     ASSERT_EQ(files.size(), 1U);
     EXPECT_EQ(files[0].header.sender + "|" + files[0].header.fileName, "alice|notes.txt");
@@ -113,6 +115,7 @@ TEST_F(ServerLoopback, hands_file_blocks_for_the_operator_to_the_observer_whole_
 TEST_F(ServerLoopback, closes_a_connection_that_never_logs_on_and_keeps_the_silent_alive) {
     ServerLimits limits;
     limits.logonDeadline = 1s;
+    limits.keepAliveCycleMin = 1s;
     StartServer(limits);
     process.settings.KeepAlive = 1;
     process.settings.KeepAliveCycleTime = 1;
@@ -121,7 +124,7 @@ TEST_F(ServerLoopback, closes_a_connection_that_never_logs_on_and_keeps_the_sile
     Client quiet = Join("quiet");
     EXPECT_TRUE(idle->WaitClosed());
     EXPECT_TRUE(Logged("did not log on in time, connection closed (127.0.0.5)"));
-    EXPECT_EQ(Next(*quiet, MessageKind::Heartbeat), "** Server Keep-Alive");
+    EXPECT_EQ(quiet->ReceiveMessage<net::Heartbeat>(), net::Heartbeat{"** Server Keep-Alive"});
 }
 
 }  // namespace

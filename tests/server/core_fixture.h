@@ -13,7 +13,7 @@
 #include "app/settings.h"
 #include "net/cipher.h"
 #include "net/frame.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 #include "server/server_core.h"
 #include "support/fake_clock.h"
 
@@ -57,20 +57,18 @@ class CoreTest : public ::testing::Test {
         core.Accepted(id, PeerEndpoint{std::move(address), static_cast<std::uint16_t>(40000 + id)});
     }
 
-    // Hands on `payload` as the server role reads it: text keeps the kind byte, cut at a 0 byte.
+    // Hands on `payload` (kind byte first) as a frame read from `id`.
     void Receive(ConnectionId id, std::string_view payload, std::int8_t topic = 0) {
         net::Frame frame;
         frame.topic = topic;
         frame.kind = static_cast<std::uint8_t>(payload[0]);
-        frame.text = std::string(payload.substr(0, payload.find('\0')));
         frame.raw = std::string(payload.substr(1));
         core.FrameReceived(id, frame);
     }
 
-    void Logon(ConnectionId id, std::string_view name, std::string_view version = "1600",
-               std::string_view oldest = "1550", std::string_view fileFlag = "0") {
-        Receive(id, net::BuildPayload(net::MessageKind::Logon,
-                                      {name, "255", version, oldest, fileFlag}));
+    void Logon(ConnectionId id, std::string_view name, std::int32_t version = 1600,
+               std::int32_t oldest = 1550, bool fileServerOff = false) {
+        Receive(id, net::Logon{std::string(name), 255, version, oldest, fileServerOff}.Encode());
     }
 
     // Accepts and logs on `id`, then forgets the actions it caused.

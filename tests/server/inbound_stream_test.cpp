@@ -16,7 +16,7 @@ namespace {
 class Trace final : public InboundStream::Handler {
   public:
     void OnFrame(const net::Frame& frame) override {
-        events.push_back("frame " + std::to_string(frame.topic) + " " + frame.text.substr(1));
+        events.push_back("frame " + std::to_string(frame.topic) + " " + frame.raw);
     }
     void OnFileBlockBegin(std::uint32_t length) override {
         events.push_back("file " + std::to_string(length));

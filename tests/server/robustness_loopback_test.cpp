@@ -20,10 +20,10 @@ TEST_F(ServerLoopback, a_client_that_stops_reading_is_dropped_and_the_others_kee
     Client stuck = Connect("127.0.0.1", 4096);
     ids["stuck"] = stuck->LogOn("stuck");
     ASSERT_NE(ids["stuck"], 0);
-    const std::string stuckQuit = From("stuck", MessageKind::UserQuit, "** stuck has quit");
+    const net::UserQuit stuckQuit{ids["stuck"], "** stuck has quit"};
 
     // The sender talks at full speed; it and the reader keep reading, "stuck" never does.
-    const std::string text = K(kPublic) + std::string(4000, 'x');
+    const std::string text = Say(std::string(4000, 'x'));
     int sent = 0;
     int readerGot = 0;
     bool dropped = false;
@@ -35,20 +35,20 @@ TEST_F(ServerLoopback, a_client_that_stops_reading_is_dropped_and_the_others_kee
         }
         while (auto frame = reader->Receive(sent % 100 == 0 ? 20ms : 0ms)) {
             readerGot += frame->kind == static_cast<std::uint8_t>(kPublic);
-            dropped = dropped || frame->text == stuckQuit;
+            dropped = dropped || net::DecodeFrame<net::UserQuit>(*frame) == stuckQuit;
         }
     }
     ASSERT_TRUE(dropped) << "after " << sent << " messages";
     EXPECT_TRUE(Logged("Broken connection detected: User is unreachable!"));
 
     // Everything sent before the drop reached the reader, and the talk goes on.
-    ASSERT_TRUE(sender->Send(K(kPublic) + "after"));
+    ASSERT_TRUE(sender->Send(Say("after")));
     std::optional<net::Frame> last;
-    while ((last = reader->ReceiveKind(kPublic)) && last->text.size() > 100) {
+    while ((last = reader->ReceiveKind(kPublic)) && last->raw.size() > 100) {
         ++readerGot;
     }
     ASSERT_TRUE(last);
-    EXPECT_EQ(last->text, From("sender", kPublic, "after"));
+    EXPECT_EQ(PublicOf(last), From("sender", "after"));
     EXPECT_EQ(readerGot, sent);
 }
 
@@ -58,9 +58,9 @@ TEST_F(ServerLoopback, garbage_and_out_of_bounds_frames_do_not_disturb_the_other
     Client vandal = Join("vandal");
     Client stranger = Connect();  // never logs on
 
-    std::string tooLong = net::EncodeFrame(0, K(kPublic) + "x").value();
+    std::string tooLong = net::EncodeFrame(0, Say("x")).value();
     tooLong[1] = static_cast<char>(tooLong[1] ^ 0x20);  // declares 8197 bytes
-    std::string tooShort = net::EncodeFrame(0, K(kPublic) + "x").value();
+    std::string tooShort = net::EncodeFrame(0, Say("x")).value();
     tooShort[0] = static_cast<char>(tooShort[0] ^ 1);  // declares 4 bytes
     const std::string unknownKind = net::EncodeFrame(0, "\x41" + std::string(50, 'z')).value();
     std::string noise;
@@ -73,10 +73,10 @@ TEST_F(ServerLoopback, garbage_and_out_of_bounds_frames_do_not_disturb_the_other
     }
     ASSERT_TRUE(vandal->SendBytes(noise.substr(0, 3)));  // a stub that never completes
 
-    ASSERT_TRUE(alice->Send(K(kPublic) + "clean"));
+    ASSERT_TRUE(alice->Send(Say("clean")));
     const auto frame = bob->ReceiveKind(kPublic);
     ASSERT_TRUE(frame);
-    EXPECT_EQ(frame->text, From("alice", kPublic, "clean"));
+    EXPECT_EQ(PublicOf(frame), From("alice", "clean"));
     EXPECT_TRUE(Logged("ERROR: SERVER: Message length is out of bounds!"));
 }
 
@@ -88,13 +88,13 @@ TEST_F(ServerLoopback, two_thousand_messages_arrive_complete_and_in_order_at_14_
         receivers.push_back(Join("r" + std::to_string(i)));
     }
     for (int i = 0; i < kMessages; ++i) {
-        ASSERT_TRUE(sender->Send(1, K(kPublic) + "m" + std::to_string(i)));
+        ASSERT_TRUE(sender->Send(1, Say("m" + std::to_string(i))));
     }
     for (std::size_t r = 0; r < receivers.size(); ++r) {
         for (int next = 0; next < kMessages; ++next) {
             const auto frame = receivers[r]->ReceiveKind(kPublic, 30s);
             ASSERT_TRUE(frame) << "receiver " << r << " stopped at " << next;
-            ASSERT_EQ(frame->text, From("sender", kPublic, "m" + std::to_string(next)));
+            ASSERT_EQ(PublicOf(frame), From("sender", "m" + std::to_string(next)));
             ASSERT_EQ(frame->topic, 1);
         }
     }

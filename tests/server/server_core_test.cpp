@@ -1,7 +1,7 @@
 // Relay, moderation and keep-alive rules of the server, with the operator, alice and bob logged on.
 
 #include "core_fixture.h"
-#include "net/user_roster.h"
+#include "net/messages.h"
 #include "server/moderation.h"
 
 namespace talvoro::server {
@@ -54,10 +54,14 @@ TEST_F(Relay, stamps_public_messages_and_status_changes_and_sends_them_to_all_on
     const std::string withSeparator = "a" + K(MessageKind::PublicMessage) + "b";  // stays whole
     Receive(7, K(MessageKind::PublicMessage) + withSeparator);
     EXPECT_EQ(Sends(), ToAll(0, Stamped(MessageKind::PublicMessage, 7, withSeparator)));
-    for (const MessageKind kind : {MessageKind::TopicOpen, MessageKind::TopicClose,
-                                   MessageKind::AwayStatus, MessageKind::FileReceiveStatus}) {
-        Receive(8, K(kind) + "1");
-        EXPECT_EQ(Sends(), ToAll(0, Stamped(kind, 8, "1")));
+    const std::pair<MessageKind, std::string> statusAndTopics[] = {
+        {MessageKind::TopicOpen, "Games" + K(MessageKind::TopicOpen) + "1"},
+        {MessageKind::TopicClose, "1"},
+        {MessageKind::AwayStatus, "1"},
+        {MessageKind::FileReceiveStatus, "1"}};
+    for (const auto& [kind, body] : statusAndTopics) {
+        Receive(8, K(kind) + body);
+        EXPECT_EQ(Sends(), ToAll(0, Stamped(kind, 8, body)));
     }
     // Later rosters carry the last away and file status of each user.
     Receive(7, K(MessageKind::AwayStatus) + "1");
@@ -66,7 +70,7 @@ TEST_F(Relay, stamps_public_messages_and_status_changes_and_sends_them_to_all_on
     Accept(9);
     Logon(9, "carol");
     const auto roster =
-        net::DecodeUserRoster(std::string_view(Sends().at(0).payload).substr(1)).value();
+        net::UserRoster::Decode(std::string_view(Sends().at(0).payload).substr(1)).value();
     ASSERT_EQ(roster.users.size(), 4U);
     EXPECT_TRUE(roster.users[1].away && !roster.users[1].fileReceiveDisabled);
     EXPECT_TRUE(!roster.users[2].away && roster.users[2].fileReceiveDisabled);
@@ -110,12 +114,15 @@ TEST_F(Relay, sends_a_whisper_only_to_its_recipient_and_traces_those_between_oth
 
 TEST_F(Relay, logs_a_whisper_to_an_unknown_or_missing_name) {
     Receive(7, K(MessageKind::Whisper) + "@@carol: hello");
-    Receive(7, K(MessageKind::Whisper) + "@@bob hello");  // no ": ": the name is empty
-    Receive(7, K(MessageKind::Whisper) + "@@: x");        // ": " before the name's first byte
+    Receive(7, K(MessageKind::Whisper) + "@@bob hello");        // no ": ": the name is empty
+    Receive(7, K(MessageKind::Whisper) + "@@: x");              // ": " before the name's first byte
+    Receive(7, K(MessageKind::Whisper) + "@@x\r\nforged: hi");  // no line of its own in the log
     EXPECT_TRUE(Sends().empty());
-    EXPECT_EQ(Logs(), (std::vector<std::string>{"alice tried to whisper to unknown user carol",
-                                                "alice tried to whisper to unknown user ",
-                                                "alice tried to whisper to unknown user "}));
+    EXPECT_EQ(Logs(),
+              (std::vector<std::string>{"alice tried to whisper to unknown user carol",
+                                        "alice tried to whisper to unknown user ",
+                                        "alice tried to whisper to unknown user ",
+                                        "alice tried to whisper to unknown user x  forged"}));
 }
 
 TEST_F(Relay, sends_a_reject_notice_only_to_a_known_target) {
@@ -236,10 +243,15 @@ TEST_F(KeepAlive, is_off_while_switched_off_and_rearms_with_new_values_after_a_s
     EXPECT_EQ(core.NextDeadline(), std::nullopt);
     EXPECT_TRUE(NoticesAfter(1000s).empty());
     settings.KeepAlive = 1;
-    settings.KeepAliveCycleTime = 10;
-    core.StopKeepAlive();
-    core.Idle();
-    EXPECT_EQ(core.NextDeadline(), clock.now + 10s);
+    // A hand-edited cycle is held to 10..9999 seconds.
+    const std::pair<std::int16_t, std::chrono::seconds> cycles[] = {
+        {10, 10s}, {0, 10s}, {-5, 10s}, {-1, 10s}, {9999, 9999s}, {10000, 9999s}, {300, 300s}};
+    for (const auto& [cycle, period] : cycles) {
+        settings.KeepAliveCycleTime = cycle;
+        core.StopKeepAlive();
+        core.Idle();
+        EXPECT_EQ(core.NextDeadline(), clock.now + period) << cycle;
+    }
 }
 
 TEST_F(KeepAlive, the_main_threads_heartbeat_goes_to_everyone_and_leaves_the_timer_alone) {

@@ -14,7 +14,7 @@
 
 #include "app/event_log.h"
 #include "app/process_state.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 #include "server/chat_server.h"
 #include "support/raw_client.h"
 #include "support/temp_dir.h"
@@ -138,18 +138,16 @@ class ServerLoopback : public ::testing::Test {
         });
     }
 
-    // The text a client reads for a relay from `name`: id + K + text.
-    std::string From(const std::string& name, net::MessageKind kind, const std::string& text) {
-        return std::to_string(ids[name]) + K(kind) + text;
+    // A public message from `name` as the others read it.
+    net::PublicMessage From(const std::string& name, const std::string& text) {
+        return {ids[name], text};
     }
-
-    // The text of the next frame of `kind` that `client` reads, or "(none)" when none comes.
-    static std::string Next(test::RawClient& client, net::MessageKind kind) {
-        const auto frame = client.ReceiveKind(kind);
-        return frame ? frame->text : "(none)";
+    static std::optional<net::PublicMessage> PublicOf(const std::optional<net::Frame>& frame) {
+        return frame ? net::DecodeFrame<net::PublicMessage>(*frame) : std::nullopt;
     }
-
-    static std::string K(net::MessageKind kind) { return std::string(1, net::KindChar(kind)); }
+    static std::string Say(const std::string& text) {
+        return net::PublicMessageToServer{text}.Encode();
+    }
     static constexpr auto kPublic = net::MessageKind::PublicMessage;
 
     test::TempDir dir;

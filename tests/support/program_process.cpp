@@ -1,6 +1,7 @@
 #include "support/program_process.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
@@ -31,7 +32,8 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 }  // namespace
 
 ProgramProcess::ProgramProcess(const std::string& program, const std::vector<std::string>& args,
-                               const std::vector<std::string>& extraEnvironment) {
+                               const std::vector<std::string>& extraEnvironment,
+                               const ProgramIo& io) {
     std::vector<std::string> environment = extraEnvironment;
     environment.push_back("QT_QPA_PLATFORM=offscreen");
     const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
@@ -46,12 +48,28 @@ ProgramProcess::ProgramProcess(const std::string& program, const std::vector<std
     argvTexts.insert(argvTexts.end(), args.begin(), args.end());
     std::vector<char*> argv = Pointers(argvTexts);
     std::vector<char*> envp = Pointers(environment);
-    if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    int pipeFds[2] = {-1, -1};
+    if (io.pipeInput && ::pipe2(pipeFds, O_CLOEXEC) == 0) {
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[0], STDIN_FILENO);
+        input_ = pipeFds[1];
+    }
+    if (!io.outputPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, io.outputPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) {
         pid_ = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    if (pipeFds[0] >= 0) {
+        ::close(pipeFds[0]);
     }
 }
 
 ProgramProcess::~ProgramProcess() {
+    CloseInput();
     if (pid_ > 0 && !exited_) {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
@@ -72,6 +90,25 @@ void ProgramProcess::Signal(int signalNumber) const {
 int ProgramProcess::WaitForStatus(std::chrono::milliseconds timeout) {
     return WaitUntil([this] { return Exited(); }, timeout, std::chrono::milliseconds(10)) ? status_
                                                                                           : -1;
+}
+
+bool ProgramProcess::WriteInput(const std::string& text) {
+    std::size_t done = 0;
+    while (input_ >= 0 && done < text.size()) {
+        const ssize_t wrote = ::write(input_, text.data() + done, text.size() - done);
+        if (wrote <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    return input_ >= 0;
+}
+
+void ProgramProcess::CloseInput() {
+    if (input_ >= 0) {
+        ::close(input_);
+        input_ = -1;
+    }
 }
 
 std::vector<std::string> LogLines(const std::string& path) {

@@ -12,12 +12,18 @@
 
 namespace talvoro::test {
 
+// Where a program's standard input comes from and its standard output goes.
+struct ProgramIo {
+    bool pipeInput = false;  // a pipe the test writes with WriteInput; otherwise inherited
+    std::string outputPath;  // a file that receives standard output; empty: inherited
+};
+
 class ProgramProcess {
   public:
     // Starts `program` with `args`, in this process's environment with QT_QPA_PLATFORM=offscreen
     // and the `extraEnvironment` entries ("NAME=value") in place of entries of the same names.
     ProgramProcess(const std::string& program, const std::vector<std::string>& args,
-                   const std::vector<std::string>& extraEnvironment = {});
+                   const std::vector<std::string>& extraEnvironment = {}, const ProgramIo& io = {});
     ~ProgramProcess();
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
@@ -29,9 +35,14 @@ class ProgramProcess {
     void Signal(int signalNumber) const;
     // The wait status once the program has ended within `timeout`; -1 if it still runs.
     int WaitForStatus(std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    // Writes `text` whole to the input pipe; false without one or when the program stopped reading.
+    bool WriteInput(const std::string& text);
+    // Closes the input pipe: the program reads the end of its input.
+    void CloseInput();
 
   private:
     pid_t pid_ = -1;
+    int input_ = -1;  // write end of the input pipe
     int status_ = 0;
     bool exited_ = false;
 };

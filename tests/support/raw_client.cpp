@@ -10,7 +10,6 @@
 #include <cerrno>
 
 #include "net/connection.h"
-#include "net/user_roster.h"
 
 namespace talvoro::test {
 
@@ -25,10 +24,6 @@ sockaddr_in LoopbackAddress(const std::string& text, std::uint16_t port) {
 }
 
 }  // namespace
-
-std::string PayloadOf(net::MessageKind kind, std::string_view text) {
-    return std::string(1, net::KindChar(kind)) + std::string(text);
-}
 
 RawClient::RawClient(std::uint16_t port, const std::string& sourceAddress, int receiveBuffer) {
     net::Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
@@ -56,10 +51,9 @@ bool RawClient::SendBytes(std::string_view bytes) {
     return connected() && net::NetSend(socket_.fd(), bytes, 5000);
 }
 
-bool RawClient::SendLogon(std::string_view name, std::string_view version, std::string_view oldest,
+bool RawClient::SendLogon(std::string_view name, std::int32_t version, std::int32_t oldest,
                           bool fileServerOff) {
-    return Send(net::BuildPayload(net::MessageKind::Logon,
-                                  {name, "255", version, oldest, fileServerOff ? "1" : "0"}));
+    return Send(net::Logon{std::string(name), 255, version, oldest, fileServerOff}.Encode());
 }
 
 // What is left of the time until `deadline`, never below 0.
@@ -75,9 +69,7 @@ std::int32_t RawClient::LogOn(std::string_view name, Duration timeout) {
     }
     while ((frame = Receive(Left(deadline))) &&
            frame->kind != static_cast<std::uint8_t>(net::MessageKind::Refusal)) {
-        const auto roster = frame->kind == static_cast<std::uint8_t>(net::MessageKind::UserRoster)
-                                ? net::DecodeUserRoster(frame->raw)
-                                : std::nullopt;
+        const auto roster = net::DecodeFrame<net::UserRoster>(*frame);
         if (roster && !roster->users.empty() && roster->users.back().name == name) {
             return roster->users.back().id;
         }

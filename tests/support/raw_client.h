@@ -1,8 +1,8 @@
 #pragma once
 // A raw chat client for loopback tests: connects to a server on 127.0.0.1, sends payloads as
 // frames (or any bytes at all, to misbehave on purpose) and receives the frames the server sends,
-// always with a bounded wait. Frames are read in the client role: Frame::text is the payload
-// without its kind byte, Frame::raw holds the uncut payload after it.
+// always with a bounded wait. Frames are read in the client role; ReceiveMessage decodes them
+// through the message types.
 //
 // Threads: one thread uses a client at a time.
 
@@ -16,7 +16,7 @@
 
 #include "net/frame.h"
 #include "net/frame_reader.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 #include "net/socket.h"
 
 namespace talvoro::test {
@@ -43,9 +43,9 @@ class RawClient {
     // Any bytes, unframed.
     bool SendBytes(std::string_view bytes);
 
-    // The Logon frame: name, colour, version, oldest server version, file-receive flag.
-    bool SendLogon(std::string_view name, std::string_view version = "1600",
-                   std::string_view oldest = "1550", bool fileServerOff = false);
+    // The Logon frame: name, colour 255, version, oldest server version, file-receive flag.
+    bool SendLogon(std::string_view name, std::int32_t version = 1600, std::int32_t oldest = 1550,
+                   bool fileServerOff = false);
     // Logs on and waits for the welcome roster; returns this client's id, or 0 if refused or
     // nothing came in time.
     std::int32_t LogOn(std::string_view name, Duration timeout = kWait);
@@ -54,6 +54,12 @@ class RawClient {
     std::optional<net::Frame> Receive(Duration timeout = kWait);
     // Reads frames until one of `kind` arrives (frames of other kinds are dropped).
     std::optional<net::Frame> ReceiveKind(net::MessageKind kind, Duration timeout = kWait);
+    // Reads frames until one of Message's kind arrives and decodes it.
+    template <typename Message>
+    std::optional<Message> ReceiveMessage(Duration timeout = kWait) {
+        const std::optional<net::Frame> frame = ReceiveKind(Message::kKind, timeout);
+        return frame ? net::DecodeFrame<Message>(*frame) : std::nullopt;
+    }
     // Reads and drops frames until the server closes the connection; false on timeout.
     bool WaitClosed(Duration timeout = kWait);
 
@@ -69,8 +75,5 @@ class RawClient {
     std::deque<net::Frame> frames_;
     bool peerClosed_ = false;
 };
-
-// K + text, the payload of a simple one-field frame.
-std::string PayloadOf(net::MessageKind kind, std::string_view text);
 
 }  // namespace talvoro::test

@@ -385,34 +385,6 @@ TEST_F(MainWindowTest, balloon_tips_describe_the_controls_unless_switched_off) {
     }
 }
 
-TEST_F(MainWindowTest, tabs_switch_views_and_tab_shortcuts_exist_only_while_their_tab_does) {
-    Build();
-    std::vector<int> switches;
-    window->SetTabSwitchHandler([&](int position) { switches.push_back(position); });
-    const auto enabled = [&](const char* keys) {
-        return window->Shortcuts().IsEnabled(QKeySequence(QString::fromLatin1(keys)));
-    };
-    EXPECT_TRUE(enabled("Alt+1"));
-    EXPECT_FALSE(enabled("Alt+2"));
-    window->TabInserted(1, "Topic A", 501);
-    window->TabSelected(1, 501);
-    EXPECT_TRUE(switches.empty()) << "a selection by the core is not reported";
-    EXPECT_TRUE(enabled("Alt+2"));
-    EXPECT_EQ(window->Tabs().CurrentViewNumber(), 501);
-    EXPECT_TRUE(window->View(501).isVisibleTo(window.get()));
-    EXPECT_FALSE(window->View(500).isVisibleTo(window.get()));
-    EXPECT_EQ(window->View(501).geometry(), window->CurrentRects().textView);
-    window->Tabs().Bar().setCurrentIndex(0);
-    EXPECT_EQ(switches, std::vector<int>({0}));
-    window->TabInserted(2, "Private Group", 504);
-    EXPECT_FALSE(enabled("Alt+3"));
-    EXPECT_TRUE(enabled("Alt+0"));
-    window->TabRemoved(1);
-    EXPECT_FALSE(enabled("Alt+2"));
-    window->TabInserted(0, "Main", app::control::kMainView);  // the core announces it again
-    EXPECT_EQ(window->Tabs().TabCount(), 2);
-}
-
 TEST_F(MainWindowTest, message_field_holds_at_most_980_characters) {
     MessageField& field = Build().Input();
     field.SetText(QString(979, QLatin1Char('a')));

@@ -123,7 +123,7 @@ TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_ser
             "window shown and active",
             [&] { return loop.Window() != nullptr && loop.Window()->isActiveWindow(); },
             [&] {
-                server.Send(net::EncodeUserRoster({{{2, 0, "bob", 0, "", 1600}}}, 1600));
+                server.Send(net::UserRoster{{{2, 0, "bob", 0, "", 1600}}, 1600}.Encode());
             })
         .Step(
             "first tick",
@@ -314,11 +314,11 @@ TEST_F(OwnServerRunLoop, operator_with_clients_is_asked_first_and_cancel_goes_on
         .Dialog(reminder, [](QWidget& box) { QTest::keyClick(&box, Qt::Key_Return); });  // OK
     RunToTheEnd(loop);
     ASSERT_TRUE(relayed.has_value());
-    EXPECT_NE(relayed->text.find("hello alice"), std::string::npos);
+    EXPECT_NE(relayed->raw.find("hello alice"), std::string::npos);
     ASSERT_TRUE(alice.has_value());
     const std::optional<net::Frame> refusal = alice->ReceiveKind(MessageKind::Refusal);
     ASSERT_TRUE(refusal.has_value());
-    EXPECT_EQ(refusal->text, "** Server has been terminated!");
+    EXPECT_EQ(refusal->raw, "** Server has been terminated!");
 }
 
 }  // namespace

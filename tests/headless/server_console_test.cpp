@@ -1,0 +1,173 @@
+// The built headless server as a whole: its console operator holds the first roster record, chats
+// both ways, kicks and bans; it serves on without input, refuses a taken port with status 13 and
+// ends through the orderly shutdown on SIGTERM. TALVORO_SERVER_PROGRAM in the environment runs
+// another build of it (CI points it at the installed package).
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+#include "net/messages.h"
+#include "net/transport.h"
+#include "support/program_process.h"
+#include "support/raw_client.h"
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+
+namespace talvoro {
+namespace {
+
+using namespace std::chrono_literals;
+using net::MessageKind;
+using test::RawClient;
+using test::TempDir;
+
+std::string ServerProgram() {
+    const char* other = std::getenv("TALVORO_SERVER_PROGRAM");
+    return other != nullptr && *other != '\0' ? other : TALVORO_SERVER_PROGRAM;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::vector<std::string> RosterNames(const net::Frame& roster) {
+    std::vector<std::string> names;
+    if (const auto decoded = net::DecodeFrame<net::UserRoster>(roster)) {
+        for (const net::UserRecord& user : decoded->users) {
+            names.push_back(user.name);
+        }
+    }
+    return names;
+}
+
+class HeadlessServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(net::NetInit());  // a server that stops reading must not end the test
+        ASSERT_NE(port_, 0);
+        std::ofstream(data_.file("Talvoro.ini"), std::ios::binary)
+            << "[Prefs]\r\nUserName=Operator\r\nPort=" << port_
+            << "\r\nAwayMessage=0\r\nKeepAlive=0\r\n";
+        server_ = Start(data_);
+        ASSERT_TRUE(test::WaitUntil([&] { return server_->Exited() || Joined(); }, 30s, 10ms))
+            << Output();
+        ASSERT_FALSE(server_->Exited()) << Output();
+    }
+
+    std::unique_ptr<test::ProgramProcess> Start(const TempDir& data) {
+        return std::make_unique<test::ProgramProcess>(
+            ServerProgram(), std::vector<std::string>{data.dir()},
+            std::vector<std::string>{"XDG_DATA_HOME=" + xdg_.dir()},
+            test::ProgramIo{true, data.file("console.txt")});
+    }
+
+    std::string Output() const { return test::ReadFileText(data_.file("console.txt")); }
+    bool Joined() const { return Contains(Output(), "** You have joined server Operator"); }
+    bool Printed(const std::string& part) const {
+        return test::WaitUntil([&] { return Contains(Output(), part); }, 10s, 5ms);
+    }
+
+    void TerminateAndCheckLog() {
+        server_->Signal(SIGTERM);
+        const int status = server_->WaitForStatus();
+        ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        const std::vector<std::string> lines = test::LogLines(data_.file("Talvoro.log"));
+        ASSERT_GE(lines.size(), 3U);
+        EXPECT_TRUE(lines.front().ends_with(" started")) << lines.front();
+        EXPECT_TRUE(lines[1].ends_with(" INFO: Running as SERVER")) << lines[1];
+        EXPECT_TRUE(lines.back().ends_with(" INFO: Terminated")) << lines.back();
+    }
+
+    const std::uint16_t port_ = test::FreeLoopbackPort();
+    TempDir data_;
+    TempDir xdg_;
+    std::unique_ptr<test::ProgramProcess> server_;
+};
+
+TEST_F(HeadlessServerTest, console_operator_chats_kicks_and_bans) {
+    RawClient alice(port_);
+    ASSERT_TRUE(alice.SendLogon("alice"));
+    const std::optional<net::Frame> welcome = alice.ReceiveKind(MessageKind::UserRoster);
+    ASSERT_TRUE(welcome.has_value());
+    EXPECT_EQ(RosterNames(*welcome), (std::vector<std::string>{"Operator", "alice"}));
+
+    // Console -> client: UTF-8 typed, Windows-1252 on the wire.
+    ASSERT_TRUE(
+        server_->WriteInput("Gr\xC3\xBC\xC3\x9F"
+                            "e from the console\n"));
+    const std::optional<net::Frame> greeting = alice.ReceiveKind(MessageKind::PublicMessage);
+    ASSERT_TRUE(greeting.has_value());
+    const auto message = net::DecodeFrame<net::PublicMessage>(*greeting);
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->text,
+              "Gr\xFC\xDF"
+              "e from the console");
+    // Client -> console, in "Main" and in a topic (its lines carry the topic's caption).
+    ASSERT_TRUE(alice.Send(net::PublicMessageToServer{"hi operator"}.Encode()));
+    EXPECT_TRUE(Printed("alice: hi operator")) << Output();
+    ASSERT_TRUE(alice.Send(net::TopicOpenToServer{"Lunch", false}.Encode()));
+    ASSERT_TRUE(alice.Send(1, net::PublicMessageToServer{"pizza?"}.Encode()));
+    EXPECT_TRUE(Printed("[Lunch] [")) << Output();
+    EXPECT_TRUE(Printed("alice: pizza?")) << Output();
+
+    RawClient bob(port_, "127.0.0.2");
+    ASSERT_NE(bob.LogOn("bob"), 0);
+    struct Case {
+        std::string command;
+        RawClient* client;
+        std::string notice;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {"**kick alice\n", &alice, "You have been kicked", "** alice has been kicked from server"},
+        {"**ban bob\n", &bob, "You have been banned", "** bob has been banned from server"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        ASSERT_TRUE(server_->WriteInput(c.command));
+        const std::optional<net::Frame> frame = c.client->ReceiveKind(MessageKind::ServerNotice);
+        const auto notice = frame ? net::DecodeFrame<net::ServerNotice>(*frame) : std::nullopt;
+        ASSERT_TRUE(notice.has_value());
+        EXPECT_TRUE(Contains(notice->text, c.notice)) << notice->text;
+        EXPECT_TRUE(c.client->WaitClosed());
+        EXPECT_TRUE(Printed(c.line)) << Output();
+    }
+    // A kicked user may come back; a banned address is refused at once.
+    RawClient aliceAgain(port_);
+    EXPECT_NE(aliceAgain.LogOn("alice"), 0);
+    RawClient bobAgain(port_, "127.0.0.2");
+    EXPECT_TRUE(bobAgain.ReceiveKind(MessageKind::Refusal).has_value());
+
+    TerminateAndCheckLog();
+    EXPECT_TRUE(aliceAgain.WaitClosed());
+}
+
+TEST_F(HeadlessServerTest, serves_on_without_input_and_a_second_one_gets_status_13) {
+    server_->CloseInput();  // as under a service manager: standard input at its end
+    RawClient carol(port_);
+    ASSERT_TRUE(carol.SendLogon("carol"));
+    const std::optional<net::Frame> welcome = carol.ReceiveKind(MessageKind::UserRoster);
+    ASSERT_TRUE(welcome.has_value());
+    EXPECT_EQ(RosterNames(*welcome).front(), "Operator");
+
+    TempDir second;
+    std::ofstream(second.file("Talvoro.ini"), std::ios::binary)
+        << "[Prefs]\r\nPort=" << port_ << "\r\n";
+    const auto taken = Start(second);
+    const int status = taken->WaitForStatus();
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), 13);
+    const std::vector<std::string> lines = test::LogLines(second.file("Talvoro.log"));
+    EXPECT_EQ(lines.size(), 1U);  // the start line only
+
+    TerminateAndCheckLog();
+}
+
+}  // namespace
+}  // namespace talvoro
