@@ -62,9 +62,10 @@ class InertLink final : public net::ServerLink {
 net::Frame ServerFrame(FuzzInput& in) {
     net::Frame frame;
     frame.topic = static_cast<std::int8_t>(in.Byte());
-    frame.kind = static_cast<std::uint8_t>(net::kFirstKindCode + in.Byte() % 17);
+    const std::uint8_t kind = in.Byte();
+    frame.kind = static_cast<std::uint8_t>(net::kFirstKindCode + kind % 17);
+    frame.lengthError = kind == 0xFF;  // the stand-in for a read with a bad length
     frame.raw = std::string(talvoro::fuzz::Text(in.Take(in.Word() % net::kMaxPayloadSize)));
-    frame.text = frame.raw.substr(0, frame.raw.find('\0'));
     return frame;
 }
 

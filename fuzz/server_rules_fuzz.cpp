@@ -68,9 +68,7 @@ net::Frame ClientFrame(FuzzInput& in) {
     net::Frame frame;
     frame.topic = static_cast<std::int8_t>(in.Byte());
     frame.kind = static_cast<std::uint8_t>(net::kFirstKindCode + in.Byte() % 17);
-    const std::string body(talvoro::fuzz::Text(in.Take(in.Byte())));
-    frame.raw = body;
-    frame.text = static_cast<char>(frame.kind) + body.substr(0, body.find('\0'));
+    frame.raw = std::string(talvoro::fuzz::Text(in.Take(in.Byte())));
     return frame;
 }
 

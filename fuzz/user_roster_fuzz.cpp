@@ -25,14 +25,14 @@ void CheckThroughFrame(std::string_view raw, const std::optional<net::UserRoster
         net::FrameReader(net::FrameRole::Client, nullptr)
             .Feed({reinterpret_cast<const std::uint8_t*>(wire->data()), wire->size()});
     Check(frames.size() == 1 && frames[0].raw == raw, "a roster frame reads back whole");
-    Check(net::DecodeUserRoster(frames[0].raw) == direct, "a framed roster decodes the same");
+    Check(net::UserRoster::Decode(frames[0].raw) == direct, "a framed roster decodes the same");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view raw = talvoro::fuzz::Text({data, size});
-    const auto roster = net::DecodeUserRoster(raw);
+    const auto roster = net::UserRoster::Decode(raw);
     Check(roster.has_value() == (raw.size() >= 2), "only a payload under 2 bytes is refused");
     if (!roster) {
         return 0;
@@ -47,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "names end at 0 and are trimmed");
     }
     // Encoding cuts overlong fields; what then decodes must decode again unchanged.
-    const std::string once = net::EncodeUserRoster(roster->users, roster->serverVersion);
-    const auto again = net::DecodeUserRoster(std::string_view(once).substr(1));
+    const std::string once = roster->Encode();
+    const auto again = net::UserRoster::Decode(std::string_view(once).substr(1));
     Check(again.has_value() && again->users.size() == roster->users.size() &&
               again->serverVersion == roster->serverVersion,
           "re-encoded roster keeps count and version");
-    const std::string twice = net::EncodeUserRoster(again->users, again->serverVersion);
-    Check(net::DecodeUserRoster(std::string_view(twice).substr(1)) == again,
+    const std::string twice = again->Encode();
+    Check(net::UserRoster::Decode(std::string_view(twice).substr(1)) == again,
           "decode and encode are stable");
     CheckThroughFrame(raw, roster);
     return 0;

@@ -19,7 +19,7 @@
 #include "chat/archive_file.h"
 #include "chat/chat_client.h"
 #include "net/client_session.h"
-#include "net/user_roster.h"
+#include "net/messages.h"
 #include "server/server_fixture.h"
 #include "support/fake_clock.h"
 #include "support/recording_view.h"
@@ -30,19 +30,11 @@ namespace {
 using namespace std::chrono_literals;
 constexpr auto kPublicCode = static_cast<std::uint8_t>(net::MessageKind::PublicMessage);
 
-std::string Frame(const std::string& payload) {
+std::string Wire(const std::string& payload) {
     return net::EncodeFrame(0, payload).value();
 }
-std::string Payload(net::MessageKind kind, std::initializer_list<std::string_view> fields) {
-    std::string payload;
-    for (const std::string_view field : fields) {
-        payload += net::KindChar(kind);
-        payload += field;
-    }
-    return payload;
-}
 std::string LogonFrame(const std::string& name) {
-    return Frame(Payload(net::MessageKind::Logon, {name, "255", "1600", "1550", "0"}));
+    return Wire(net::Logon{name, 255, 1600, 1550, false}.Encode());
 }
 
 // Waits up to 10 s for one byte on `fd`; true when it came.
@@ -116,7 +108,7 @@ class Child {
 // Reads frames until a roster names `name` last; that user's id, or 0.
 std::int32_t AwaitJoin(test::RawClient& client, const std::string& name) {
     while (auto frame = client.ReceiveKind(net::MessageKind::UserRoster)) {
-        const auto roster = net::DecodeUserRoster(frame->raw);
+        const auto roster = net::DecodeFrame<net::UserRoster>(*frame);
         if (roster && !roster->users.empty() && roster->users.back().name == name) {
             return roster->users.back().id;
         }
@@ -127,8 +119,8 @@ std::int32_t AwaitJoin(test::RawClient& client, const std::string& name) {
 TEST_F(ServerLoopback, clients_killed_mid_message_and_mid_file_block_leave_the_rest_unharmed) {
     Client watcher = Join("watcher");
     Client ann = Join("ann");
-    const std::string half = Frame(Payload(net::MessageKind::PublicMessage, {"never finished"}));
-    std::string fileBlock = Frame(Payload(net::MessageKind::FileHeader, {"dead2", "big.bin"}));
+    const std::string half = Wire(Say("never finished"));
+    std::string fileBlock = Wire(net::FileHeader{"dead2", "big.bin"}.Encode());
     fileBlock += std::string("KWMGSFLE\x40\x42\x0F\x00", 12);  // announces 1,000,000 bytes
     fileBlock += std::string(50'000, 'f');                     // of which 50,000 come
     struct Case {
@@ -153,15 +145,15 @@ TEST_F(ServerLoopback, clients_killed_mid_message_and_mid_file_block_leave_the_r
         ASSERT_TRUE(child.Kill());
 
         // The others see the killed client quit and nothing of its unfinished frame; talk goes on.
-        const auto quit = watcher->ReceiveKind(net::MessageKind::UserQuit);
+        const auto quit = watcher->ReceiveMessage<net::UserQuit>();
         ASSERT_TRUE(quit);
-        EXPECT_NE(quit->text.find("** " + c.name + " has quit"), std::string::npos) << quit->text;
-        ASSERT_TRUE(ann->Send(Payload(net::MessageKind::PublicMessage, {"still here"})));
+        EXPECT_EQ(*quit, (net::UserQuit{id, "** " + c.name + " has quit"}));
+        ASSERT_TRUE(ann->Send(Say("still here")));
         std::optional<net::Frame> next;
         while ((next = watcher->Receive()) && next->kind != kPublicCode) {
         }
         ASSERT_TRUE(next);
-        EXPECT_EQ(next->text, std::to_string(ids["ann"]) + '\x9C' + "still here");
+        EXPECT_EQ(net::DecodeFrame<net::PublicMessage>(*next), From("ann", "still here"));
     }
     const auto files = observer.seen().files;
     ASSERT_EQ(files.size(), 1U);
@@ -192,7 +184,7 @@ struct Participant {
     void Pump() {
         if (watching && !session.OnReadable()) {
             watching = false;
-            session.SendToServer("\x95#");
+            session.SendToServer(net::Heartbeat{}.Encode());
         }
     }
 
@@ -306,10 +298,10 @@ TEST(UnwritableData, log_and_archives_fail_quietly_and_the_server_serves_on) {
             test::RawClient bob(server.Port());
             ASSERT_NE(ann.LogOn("ann"), 0);
             ASSERT_NE(bob.LogOn("bob"), 0);
-            ASSERT_TRUE(ann.Send(Payload(net::MessageKind::PublicMessage, {"hi"})));
-            const auto heard = bob.ReceiveKind(net::MessageKind::PublicMessage);
+            ASSERT_TRUE(ann.Send(net::PublicMessageToServer{"hi"}.Encode()));
+            const auto heard = bob.ReceiveMessage<net::PublicMessage>();
             ASSERT_TRUE(heard);
-            EXPECT_NE(heard->text.find("hi"), std::string::npos);
+            EXPECT_EQ(heard->text, "hi");
             log.LogEvent(true, "one more event");
         }
         const std::string errors = testing::internal::GetCapturedStderr();

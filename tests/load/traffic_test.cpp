@@ -44,20 +44,20 @@ std::size_t OpenDescriptors() {
 }
 
 // A public message as a chatter sends it: "<chatter>:<sequence>:" and padding to about 100 bytes.
-std::string Say(int chatter, int sequence) {
+std::string Numbered(int chatter, int sequence) {
     std::string text = std::to_string(chatter) + ":" + std::to_string(sequence) + ":";
     text.resize(100, 'x');
-    return std::string(1, net::KindChar(net::MessageKind::PublicMessage)) + text;
+    return net::PublicMessageToServer{text}.Encode();
 }
 
-// Reads back (chatter, sequence) from a relayed public message: "<id>" K "<chatter>:<seq>:...".
-bool Parse(const std::string& text, int& chatter, int& sequence) {
-    const std::size_t start = text.find(net::KindChar(net::MessageKind::PublicMessage));
-    if (start == std::string::npos) {
+// Reads back (chatter, sequence) from a relayed public message.
+bool Parse(const net::Frame& frame, int& chatter, int& sequence) {
+    const auto message = net::DecodeFrame<net::PublicMessage>(frame);
+    if (!message) {
         return false;
     }
-    const char* at = text.data() + start + 1;
-    const char* end = text.data() + text.size();
+    const char* at = message->text.data();
+    const char* end = at + message->text.size();
     auto [afterChatter, e1] = std::from_chars(at, end, chatter);
     if (e1 != std::errc() || afterChatter == end || *afterChatter != ':') {
         return false;
@@ -79,16 +79,16 @@ struct Chatter {
 
     // Takes one frame; false on a fault (recorded).
     bool Take(const net::Frame& frame) {
-        if (frame.kind == static_cast<std::uint8_t>(net::MessageKind::UserQuit)) {
-            sawSilentQuit = sawSilentQuit || frame.text.find("silent has") != std::string::npos;
+        if (const auto quit = net::DecodeFrame<net::UserQuit>(frame)) {
+            sawSilentQuit = sawSilentQuit || quit->line.find("silent has") != std::string::npos;
         }
         if (frame.kind != static_cast<std::uint8_t>(net::MessageKind::PublicMessage)) {
             return true;
         }
         int from = -1;
         int sequence = -1;
-        if (!Parse(frame.text, from, sequence)) {
-            fault = "unreadable message: " + frame.text.substr(0, 40);
+        if (!Parse(frame, from, sequence)) {
+            fault = "unreadable message: " + frame.raw.substr(0, 40);
             return false;
         }
         if (sequence != next[from]) {
@@ -113,7 +113,7 @@ bool AllReceived(const Chatter& me, const std::array<Chatter, kChatters>& all) {
 void Chat(Chatter& me, const std::array<Chatter, kChatters>& all, Clock::time_point stop) {
     while (Clock::now() < stop && me.sent < kMaxPerChatter && me.fault.empty()) {
         if (me.sent - me.next[me.index] < kWindow) {
-            if (!me.client->Send(Say(me.index, me.sent))) {
+            if (!me.client->Send(Numbered(me.index, me.sent))) {
                 me.fault = "send failed";
                 break;
             }
@@ -200,12 +200,12 @@ TEST_F(ServerLoopback, a_thousand_connects_and_disconnects_leak_nothing_and_the_
 
     Client ann = Join("ann");
     Client bob = Join("bob");
-    ASSERT_TRUE(ann->Send(Say(0, 7)));
+    ASSERT_TRUE(ann->Send(Numbered(0, 7)));
     const auto frame = bob->ReceiveKind(kPublic);
     ASSERT_TRUE(frame);
     int from = -1;
     int sequence = -1;
-    EXPECT_TRUE(Parse(frame->text, from, sequence) && sequence == 7);
+    EXPECT_TRUE(Parse(*frame, from, sequence) && sequence == 7);
     std::printf(
         "[load] %d connect/disconnect cycles (%d logged on) in %.2f s; descriptors %zu "
         "before, %zu after\n",
