@@ -5,6 +5,7 @@
 // Plain constants only: usable from any thread and from code without Qt.
 
 #include <array>
+#include <cstddef>
 
 namespace talvoro::app {
 
@@ -40,6 +41,12 @@ constexpr int kAway = 4713;
 constexpr int kOneSecondPeriodMs = 1000;
 constexpr int kAwayMinuteMs = 60000;  // the away period is "AwayTime" times this
 }  // namespace timer
+
+// Worker thread slots (ThreadSlots).
+namespace slot {
+constexpr std::size_t kAboutBox = 4;
+constexpr std::size_t kUserDetails = 8;
+}  // namespace slot
 
 // Command (event) numbers.
 namespace cmd {

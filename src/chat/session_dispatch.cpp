@@ -243,8 +243,11 @@ void InstallNewVersion(ChatContext& ctx, std::string_view versionText) {
                      " from server.\n\nPress <OK> to restart or <CANCEL> to quit program.",
                  MessageButtons::OkCancel, MessageIcon::Question});
     if (answer == MessageAnswer::Ok) {
-        ctx.port.StartProgram(helper, {ctx.hooks.executablePath, ctx.state.DataDir},
-                              ctx.state.DataDir);
+        // The helper starts the new version with the arguments the user started this one with.
+        std::vector<std::string> arguments{ctx.hooks.executablePath, ctx.state.DataDir};
+        arguments.insert(arguments.end(), ctx.hooks.executableArguments.begin(),
+                         ctx.hooks.executableArguments.end());
+        ctx.port.StartProgram(helper, arguments, ctx.state.DataDir);
     }
     ctx.state.QuitRequested = true;
 }

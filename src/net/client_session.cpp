@@ -8,6 +8,7 @@
 
 #include "app/event_log.h"
 #include "net/connection.h"
+#include "net/file_block.h"
 #include "net/message_kind.h"
 #include "net/messages.h"
 #include "net/poll_wait.h"
@@ -84,18 +85,74 @@ bool ClientSession::SendToServer(std::string_view payload) {
         }
         return false;
     }
+    if (blockActive_.load()) {
+        {
+            std::lock_guard lock(deferredMutex_);
+            deferred_.push_back(*frame);
+        }
+        // The block's sender flushes once it is through; if it already was, flush here.
+        if (!blockActive_.load()) {
+            FlushDeferred();
+        }
+        return true;
+    }
     {
         std::lock_guard lock(sendMutex_);
         if (failed_) {
             return false;
         }
-        if (socket_.valid() && !peerClosed_ && NetSend(socket_.fd(), *frame)) {
+        if (socket_.valid() && !peerClosed_ && SendDeferredLocked() &&
+            NetSend(socket_.fd(), *frame)) {
             return true;
         }
         failed_ = true;
     }
     ReportSendFailure();
     return false;
+}
+
+bool ClientSession::SendDeferredLocked() {
+    std::deque<std::string> frames;
+    {
+        std::lock_guard lock(deferredMutex_);
+        frames.swap(deferred_);
+    }
+    for (const std::string& frame : frames) {
+        if (!NetSend(socket_.fd(), frame)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ClientSession::FlushDeferred() {
+    bool failed = false;
+    {
+        std::lock_guard lock(sendMutex_);
+        if (failed_) {
+            return;
+        }
+        failed = !(socket_.valid() && !peerClosed_ && SendDeferredLocked());
+        failed_ = failed;
+    }
+    if (failed) {
+        ReportSendFailure();
+    }
+}
+
+bool ClientSession::SendFileBlock(const std::string& path) {
+    bool sent = false;
+    {
+        std::lock_guard lock(sendMutex_);
+        if (failed_ || !socket_.valid() || peerClosed_) {
+            return false;
+        }
+        blockActive_.store(true);
+        sent = SendDeferredLocked() && NetSendFile(socket_.fd(), path);
+        blockActive_.store(false);
+    }
+    FlushDeferred();
+    return sent;
 }
 
 void ClientSession::SetSelectedTab(int index) {

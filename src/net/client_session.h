@@ -43,6 +43,13 @@ class ServerLink {
     virtual bool SendToServer(std::string_view payload) = 0;
     // GUI thread: the tab index that goes into the topic byte of every frame sent from now on.
     virtual void SetSelectedTab(int index) = 0;
+    // A send worker's thread: sends the file at `path` as one file block (the operator's file,
+    // after its FileHeader). Frames other threads send meanwhile wait and follow the block, so
+    // nobody's chat waits for the file. False when it did not go out whole.
+    virtual bool SendFileBlock(const std::string& path) {
+        static_cast<void>(path);
+        return false;
+    }
 };
 
 // Receives what the session reads and its failures.
@@ -92,6 +99,7 @@ class ClientSession : public ServerLink {
 
     bool SendToServer(std::string_view payload) override;
     void SetSelectedTab(int index) override;
+    bool SendFileBlock(const std::string& path) override;
 
     // GUI thread, when the descriptor is readable: one receive of up to 4096 bytes, cut into
     // frames and handed on. Returns false when the server has closed the connection or it failed
@@ -110,6 +118,9 @@ class ClientSession : public ServerLink {
   private:
     void Dispatch();
     void ReportSendFailure();
+    // Sends the frames held back during a file block; `sendMutex_` is held. False on a failure.
+    bool SendDeferredLocked();
+    void FlushDeferred();
 
     app::ProcessState& state_;
     app::EventLog* log_;
@@ -124,6 +135,10 @@ class ClientSession : public ServerLink {
     bool failed_ = false;
     bool peerClosed_ = false;
     std::atomic<int> selectedTab_{0};
+    // While a file block goes out, frames wait here instead of blocking their thread.
+    std::atomic<bool> blockActive_{false};
+    std::mutex deferredMutex_;
+    std::deque<std::string> deferred_;
 };
 
 }  // namespace talvoro::net

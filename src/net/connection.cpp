@@ -61,15 +61,29 @@ bool ConnectWithin(int fd, const sockaddr_in& address, int timeoutMs) {
     return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
 }
 
+// Binds the socket's own end to `localAddress` (any port) before it connects; nothing to do
+// without one.
+bool BindLocal(int fd, const char* localAddress) {
+    if (localAddress == nullptr) {
+        return true;
+    }
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    return ::inet_pton(AF_INET, localAddress, &local.sin_addr) == 1 &&
+           ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+}
+
 }  // namespace
 
-Socket NetOpenConnection(const std::string& host, std::uint16_t port, int timeoutMs) {
+Socket NetOpenConnection(const std::string& host, std::uint16_t port, int timeoutMs,
+                         const char* localAddress) {
     const auto address = ResolveIpv4(host, port);
     if (!address) {
         return {};
     }
     Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!socket.valid() || !ConnectWithin(socket.fd(), *address, timeoutMs)) {
+    if (!socket.valid() || !BindLocal(socket.fd(), localAddress) ||
+        !ConnectWithin(socket.fd(), *address, timeoutMs)) {
         return {};
     }
     const int flags = ::fcntl(socket.fd(), F_GETFL);

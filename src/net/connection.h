@@ -23,8 +23,10 @@ inline constexpr int kNetClosed = 4;  // the peer closed or reset; its slot is f
 // The connect itself gives up after `timeoutMs`; name resolution is the system resolver's and is
 // not bounded here. The returned socket is in blocking mode with TCP_NODELAY set. Returns an
 // invalid Socket when the name does not resolve (an empty name included), the peer refuses, or
-// the time runs out.
-Socket NetOpenConnection(const std::string& host, std::uint16_t port, int timeoutMs = 10000);
+// the time runs out. `localAddress` (dotted IPv4) binds the own end first, so that tests can act
+// as several hosts on one machine; null: the system chooses.
+Socket NetOpenConnection(const std::string& host, std::uint16_t port, int timeoutMs = 10000,
+                         const char* localAddress = nullptr);
 
 // kNetNothing, kNetData or kNetFileBlock, never blocking. Fewer than 8 bytes waiting are always
 // data; 8 or more are a file block when they start with "KWMGSFLE". A closed connection shows as

@@ -41,8 +41,8 @@ std::uint32_t LittleEndian32(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-InboundStream::InboundStream(app::EventLog* log)
-    : reader_(net::FrameRole::Server, log), log_(log) {}
+InboundStream::InboundStream(app::EventLog* log, net::FrameRole role)
+    : reader_(role, log), log_(log), role_(role) {}
 
 InboundStream::Unit InboundStream::NextUnit(std::span<const std::uint8_t> bytes) const {
     using Type = Unit::Type;
@@ -94,7 +94,7 @@ void InboundStream::Feed(std::span<const std::uint8_t> bytes, Handler& handler) 
         }
         if (unit.type == Unit::Type::OutOfBounds) {
             if (log_ != nullptr) {
-                log_->LogEvent(true, net::OutOfBoundsMessage(net::FrameRole::Server));
+                log_->LogEvent(true, net::OutOfBoundsMessage(role_));
             }
             used = pending_.size();
             break;

@@ -38,8 +38,9 @@ class InboundStream {
         ~Handler() = default;
     };
 
-    // `log` may be null; it must outlive the stream.
-    explicit InboundStream(app::EventLog* log);
+    // `log` may be null; it must outlive the stream. `role` names the reader in the log (the file
+    // server reads the same units as the chat server).
+    explicit InboundStream(app::EventLog* log, net::FrameRole role = net::FrameRole::Server);
 
     void Feed(std::span<const std::uint8_t> bytes, Handler& handler);
 
@@ -52,6 +53,7 @@ class InboundStream {
 
     net::FrameReader reader_;
     app::EventLog* log_;
+    net::FrameRole role_;
     std::vector<std::uint8_t> pending_;
     bool inFile_ = false;
     std::uint32_t fileRemaining_ = 0;

@@ -1,10 +1,15 @@
 #include "ui/command_wiring.h"
 
 #include "app/identifiers.h"
+#include "chat/user_list.h"
 #include "chat/user_model.h"
+#include "net/messages_status.h"
 #include "ui/message_field.h"
+#include "ui/options_dialog.h"
 #include "ui/text_edge.h"
 #include "ui/topic_commands.h"
+#include "ui/user_details_box.h"
+#include "ui/user_list_widget.h"
 
 namespace talvoro::ui {
 
@@ -93,8 +98,46 @@ void WireTabCommands(MainWindow& window, chat::ChatClient& chat) {
         [&window, &chat](int position) { SelectTabAndClearMark(window, chat, position); });
 }
 
-void WireAppCommands(MainWindow& window, AppCommandActions actions) {
+void WireInformationCommands(MainWindow& window, chat::ChatClient& chat) {
+    window.Commands().SetRangeHandler(
+        cmd::kDetailsRowBase, cmd::kDetailsRowBase + cmd::kRowRangeSize - 1,
+        [&window, &chat](int event) {
+            const chat::UserModel& users = chat.Context().users;
+            if (const chat::OnlineUser* user = users.AtRow(event - cmd::kDetailsRowBase)) {
+                StartUserDetails(window, window.Workers(), *user,
+                                 users.NoFileReceiveList.Contains(user->id));
+            }
+        });
+}
+
+OptionsActions OptionsActionsOf(MainWindow& window, chat::ChatClient& chat,
+                                const AppCommandActions& actions) {
+    OptionsActions options;
+    options.rebuildUserList = [&window, &chat] {
+        window.UserList().SetUserColors(chat.Context().state.settings.ListUserColors != 0);
+        chat::RebuildUserList(chat.Context());
+    };
+    options.startFileServer = actions.startFileServer;
+    options.sendFileReceiveStatus = [&chat](bool refused) {
+        chat.Context().link.SendToServer(net::FileReceiveStatusToServer{refused}.Encode());
+    };
+    options.stopKeepAlive = actions.stopKeepAlive;
+    options.restartAwayTimer = actions.restartAwayTimer;
+    options.awayReset = [&chat] {
+        if (chat.Context().hooks.awayReset) {
+            chat.Context().hooks.awayReset();
+        }
+    };
+    options.saveSettings = actions.saveSettings;
+    return options;
+}
+
+void WireAppCommands(MainWindow& window, chat::ChatClient& chat, AppCommandActions actions) {
     CommandRouter& router = window.Commands();
+    router.SetHandler(cmd::kPreferences,
+                      [&window, &chat, options = OptionsActionsOf(window, chat, actions)](int) {
+                          OpenOptionsDialog(window, chat.Context().state, options);
+                      });
     const auto wire = [&router](int event, std::function<void()> action) {
         if (action) {
             router.SetHandler(event, [action = std::move(action)](int) { action(); });
@@ -147,7 +190,8 @@ void WireCommands(MainWindow& window, chat::ChatClient& chat, AppCommandActions 
     WireRowCommands(window, chat);
     WireTabCommands(window, chat);
     WireTopicCommands(window, chat);
-    WireAppCommands(window, std::move(actions));
+    WireAppCommands(window, chat, std::move(actions));
+    WireInformationCommands(window, chat);
 
     window.SetUserSelectionHandler([&window, &chat](int row) {
         chat.SelectUserRow(row);

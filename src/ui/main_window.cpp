@@ -9,6 +9,7 @@
 #include "app/identifiers.h"
 #include "ui/balloon_tip.h"
 #include "ui/chat_view_widget.h"
+#include "ui/emoticon_bar.h"
 #include "ui/images.h"
 #include "ui/main_shortcuts.h"
 #include "ui/message_field.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(app::ProcessState& state, const ImageStore& images,
     UpdateTabShortcuts();
     router_.SetFallback([this](int event) { ShowNotAvailable(event); });
     RegisterBuiltInCommands();
+    InstallEmoticonBar(*new EmoticonBar(images, [this](int button) { Dispatch(button); }));
     ApplySizeLimits();
     ApplyLayout();
 }

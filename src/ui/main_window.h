@@ -19,8 +19,10 @@
 #include <string>
 
 #include "app/process_state.h"
+#include "app/thread_slots.h"
 #include "chat/view_port.h"
 #include "ui/command_router.h"
+#include "ui/find_dialog.h"
 #include "ui/main_window_layout.h"
 #include "ui/menus.h"
 
@@ -106,6 +108,10 @@ class MainWindow : public QMainWindow {
     // Puts `bar` into holder 129 (at its top-left) and gives the holder the bar's own size; the
     // holder keeps its place at x 2 and the layout rule's y.
     void InstallEmoticonBar(QWidget& bar);
+    // The worker threads of the window's information boxes (About, user details).
+    app::ThreadSlots& Workers() { return *workers_; }
+    // The Find dialog's string and check boxes, kept for the run.
+    FindMemory& FindSettings() { return findMemory_; }
 
     // --- Geometry.
     ControlRects CurrentRects() const { return rects_; }
@@ -167,6 +173,9 @@ class MainWindow : public QMainWindow {
     QPointer<QWidget> notice_;
     ControlRects rects_;
     int statusHeight_ = 0;
+    FindMemory findMemory_;
+    // Last member: destroyed first, so its workers are joined while the window still exists.
+    std::unique_ptr<app::ThreadSlots> workers_ = std::make_unique<app::ThreadSlots>();
 };
 
 }  // namespace talvoro::ui

@@ -7,9 +7,13 @@
 #include <QMessageBox>
 
 #include "app/identifiers.h"
+#include "ui/about_box.h"
 #include "ui/archive_actions.h"
 #include "ui/chat_view_widget.h"
+#include "ui/emoticon_bar.h"
+#include "ui/find_dialog.h"
 #include "ui/main_window.h"
+#include "ui/message_field.h"
 #include "ui/tab_views.h"
 #include "ui/text_edge.h"
 #include "ui/tool_bar.h"
@@ -71,6 +75,16 @@ void MainWindow::RegisterBuiltInCommands() {
     };
     router_.SetHandler(cmd::kTickAll, [tickAll](int) { tickAll(true); });
     router_.SetHandler(cmd::kUntickAll, [tickAll](int) { tickAll(false); });
+    router_.SetHandler(cmd::kAbout, [this](int) { OpenAboutBox(*this, *workers_, images_); });
+    router_.SetHandler(cmd::kFindText, [this](int) {
+        OpenFindDialog(*this, findMemory_, [this]() -> QTextEdit* { return CurrentView(); });
+    });
+    router_.SetRangeHandler(cmd::kFirstEmoticon, cmd::kLastEmoticon, [this](int button) {
+        state_.LastEmoticon = static_cast<std::int16_t>(button);
+        InsertEmoticon(*input_, button);
+    });
+    router_.SetHandler(cmd::kLastEmoticonAgain,
+                       [this](int) { router_.Dispatch(state_.LastEmoticon); });
 }
 
 // Tool-bar buttons and their shortcuts: with Shift held the group variant, otherwise the action

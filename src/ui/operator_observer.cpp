@@ -55,4 +55,16 @@ void OperatorObserver::QuitConfirmed() {
     });
 }
 
+void OperatorObserver::SetFileReceiver(FileReceiver receiver) {
+    std::lock_guard lock(receiverMutex_);
+    fileReceiver_ = std::move(receiver);
+}
+
+std::unique_ptr<server::FileBlockSink> OperatorObserver::OpenFileReceive(
+    server::ConnectionId from, const server::PendingFileHeader& header, std::uint64_t length) {
+    static_cast<void>(from);
+    std::lock_guard lock(receiverMutex_);  // the hub stays while this runs
+    return fileReceiver_ ? fileReceiver_(header, length) : nullptr;
+}
+
 }  // namespace talvoro::ui

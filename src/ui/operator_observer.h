@@ -10,6 +10,7 @@
 // thread before it is destroyed).
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,7 +43,18 @@ class OperatorObserver : public server::ServerObserver {
     void AskQuitQuestion(server::QuitAnswer answer) override;
     void QuitConfirmed() override;
 
+    // GUI thread: where files sent to the operator go (null: they are discarded).
+    using FileReceiver = std::function<std::unique_ptr<server::FileBlockSink>(
+        const server::PendingFileHeader& header, std::uint64_t length)>;
+    void SetFileReceiver(FileReceiver receiver);
+    // Server thread.
+    std::unique_ptr<server::FileBlockSink> OpenFileReceive(server::ConnectionId from,
+                                                           const server::PendingFileHeader& header,
+                                                           std::uint64_t length) override;
+
   private:
+    std::mutex receiverMutex_;  // guards fileReceiver_ (GUI thread sets, server thread calls)
+    FileReceiver fileReceiver_;
     chat::GuiQueue& gui_;
     bool attached_ = false;  // GUI thread
     OperatorHandlers handlers_;

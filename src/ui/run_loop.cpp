@@ -73,7 +73,9 @@ RunLoop::RunLoop(app::ProcessState& state, RunServices services)
 RunLoop::~RunLoop() {
     if (services_.serverObserver != nullptr) {
         services_.serverObserver->Detach();
+        services_.serverObserver->SetFileReceiver({});
     }
+    transfer_.reset();
     readNotifier_.reset();
     signalNotifier_.reset();
     tray_.reset();
@@ -107,6 +109,9 @@ std::optional<int> RunLoop::Run() {
         WireServer();
     }
     session_.SendLogon();
+    if (!server && state_.settings.FileServerHalt.load() == 0) {
+        transfer_->StartFileServer();
+    }
     ArmAwayTimer();
 
     CheckQuit();
@@ -132,6 +137,9 @@ void RunLoop::Build() {
                                                state_.Log ? &*state_.Log : nullptr,
                                                chat::DateClock{}, hooks, services_.gui);
     session_.SetEvents(chat_.get());
+    transfer_ = std::make_unique<TransferHub>(
+        TransferHubSetup{&state_, services_.gui, chat_.get(), &session_, port_.get(), window_.get(),
+                         [this] { HandleNewContent(); }, [this] { AwayReset(); }});
 
     tray_ = std::make_unique<TrayIcon>(
         images_,
@@ -154,10 +162,23 @@ void RunLoop::Build() {
 void RunLoop::WireWindow() {
     AppCommandActions actions;
     actions.toggleMainWindow = [this] { ToggleMainWindow(); };
-    actions.openTransferDir = [this] { port_->OpenWithDesktop(state_.DataDir + "Transfer"); };
+    actions.openTransferDir = [this] { transfer_->OpenTransferDir(); };
     actions.requestQuit = [this] { RequestQuit(); };
     actions.toggleAway = [this] { ToggleAway(); };
+    actions.saveSettings = [this] { SaveSettings(); };
+    actions.stopKeepAlive = [this] {
+        if (services_.server != nullptr) {
+            services_.server->StopKeepAlive();
+        }
+    };
+    actions.restartAwayTimer = [this] {
+        if (away_.isActive()) {
+            away_.stop();
+            ArmAwayTimer();
+        }
+    };
     WireCommands(*window_, *chat_, std::move(actions));
+    WireTransferCommands(*window_, *transfer_);
     window_->SetMinimizedHandler([this] { shownByMessage_ = false; });
     new RestoreWatcher(*window_, [this] {  // owned by the window
         if (!state_.WindowShown) {
@@ -196,6 +217,10 @@ void RunLoop::WireServer() {
     };
     handlers.quitConfirmed = [this] { CheckQuit(); };
     services_.serverObserver->Attach(std::move(handlers));
+    services_.serverObserver->SetFileReceiver(
+        [hub = transfer_.get()](const server::PendingFileHeader& header, std::uint64_t length) {
+            return hub->OpenOperatorReceive(header, length);
+        });
 }
 
 void RunLoop::WatchSignals() {
@@ -390,7 +415,9 @@ int RunLoop::Shutdown() {
     signalNotifier_.reset();
     if (services_.serverObserver != nullptr) {
         services_.serverObserver->Detach();
+        services_.serverObserver->SetFileReceiver({});
     }
+    transfer_.reset();  // the file server and a send worker end before the session closes
     session_.Close();
     app::FinishShutdown(state_);
     tray_.reset();

@@ -34,6 +34,7 @@
 #include "server/chat_server.h"
 #include "ui/images.h"
 #include "ui/operator_observer.h"
+#include "ui/transfer_hub.h"
 
 class QSocketNotifier;
 
@@ -76,6 +77,9 @@ class RunLoop {
     chat::ChatClient* Chat() const { return chat_.get(); }
     TrayIcon* Tray() const { return tray_.get(); }
     bool ShownByMessage() const { return shownByMessage_; }
+    // File transfer and the file server (the Options dialog starts and stops it), valid while
+    // Run() runs.
+    TransferHub* Transfers() const { return transfer_.get(); }
 
   private:
     void Build();
@@ -107,6 +111,7 @@ class RunLoop {
     std::unique_ptr<QtViewPort> port_;
     std::unique_ptr<chat::ChatClient> chat_;
     std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<TransferHub> transfer_;
     std::unique_ptr<QSocketNotifier> readNotifier_;
     std::unique_ptr<QSocketNotifier> signalNotifier_;
     QTimer tick_;

@@ -40,17 +40,6 @@ TEST(LogonPort, reads_leading_digits_and_cuts_large_values_to_65535) {
     EXPECT_EQ(PortFromField("abc"), 0);
 }
 
-TEST(LogonFieldsApply, trims_alias_and_host_clamps_port_and_never_leaves_the_alias_empty) {
-    Settings settings;
-    ApplyLogonFields({"  alice  ", "  chat.local ", "99999"}, settings, Fixed(3));
-    EXPECT_EQ(settings.UserName, "alice");
-    EXPECT_EQ(settings.Host, "chat.local");
-    EXPECT_EQ(settings.Port, 65535);
-    ApplyLogonFields({"   ", "host", "1805"}, settings, Fixed(42));
-    EXPECT_EQ(settings.UserName, "Anonymous42");
-    EXPECT_EQ(settings.Port, 1805);
-}
-
 TEST(ContrastRule, replaces_a_colour_close_to_the_background_by_its_complement) {
     EXPECT_EQ(ApplyContrastRule(0xFFFFFF, 0xFFFFFF), 0x000000);  // white on white
     EXPECT_EQ(ApplyContrastRule(0x808080, 0xFFFFFF), 0x808080);  // mid grey is far enough
@@ -62,14 +51,6 @@ TEST(ContrastRule, replaces_a_colour_close_to_the_background_by_its_complement) 
     // Brighter text: 0.9 * 222 = 199.8 < 200 is inside, 0.9 * 223 = 200.7 outside.
     EXPECT_EQ(ApplyContrastRule(0xDEDEDE, 0xC8C8C8), 0x212121);
     EXPECT_EQ(ApplyContrastRule(0xDFDFDF, 0xC8C8C8), 0xDFDFDF);
-}
-
-TEST(LogonKeyFilter, refuses_colon_and_square_brackets_only) {
-    for (char c : std::string_view{"abcXYZ09 .-_;{}()@:[]"}) {
-        EXPECT_EQ(IsRefusedLogonCharacter(c), c == ':' || c == '[' || c == ']') << c;
-    }
-    EXPECT_EQ(WithoutRefusedCharacters("[bob]: hi"), "bob hi");
-    EXPECT_EQ(WithoutRefusedCharacters("10.0.0.1"), "10.0.0.1");
 }
 
 TEST(OwnAddressCycle, walks_addresses_then_host_name_and_starts_over) {

@@ -57,6 +57,7 @@ TEST_F(SessionDispatch, welcome_roster_learns_own_id_and_server_name_and_fills_t
 TEST_F(SessionDispatch, each_kind_has_its_effect_and_every_frame_counts) {
     std::string helper;
     ctx().hooks.writeRestartHelper = [&](const std::string& path) { helper = path; };
+    ctx().hooks.executableArguments = {"/home/ann/chat"};
     state.settings.AwayText = "brb";
     Welcome({User(5, "bob"), User(6, "cid")});
     client->ToggleRejectRow(RowOf("bob"));
@@ -128,7 +129,9 @@ TEST_F(SessionDispatch, each_kind_has_its_effect_and_every_frame_counts) {
                         "restart or <CANCEL> to quit program." &&
                     view.programs ==
                         std::vector<test::StartedProgram>{
-                            {helper, {"/opt/talvoro/talvoro", "/data/"}, "/data/"}} &&
+                            {helper,
+                             {"/opt/talvoro/talvoro", "/data/", "/home/ann/chat"},
+                             "/data/"}} &&
                     state.QuitRequested;
          }},
         {net::Refusal{"** Sorry, user limit reached!"}.Encode(), "** Sorry, user limit reached!",

@@ -1,6 +1,6 @@
 // The real program started in server mode: it runs the chat server on a fixed loopback port,
-// logs on to it as the operator, relays between two raw clients, and ends through the orderly
-// shutdown on SIGTERM.
+// logs on to it as the operator and ends through the orderly shutdown on SIGTERM, closing its
+// clients' connections. (Relaying itself is the server tests' business.)
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -83,7 +83,7 @@ class ServerModeTest : public ::testing::Test {
     std::unique_ptr<ProgramProcess> program_;
 };
 
-TEST_F(ServerModeTest, relays_between_clients_and_ends_cleanly_on_sigterm) {
+TEST_F(ServerModeTest, lists_its_operator_first_and_ends_cleanly_on_sigterm) {
     // The operator logs on right after "Running as SERVER": probe clients see when it is listed.
     int probe = 0;
     ASSERT_TRUE(test::WaitUntil(
@@ -100,30 +100,12 @@ TEST_F(ServerModeTest, relays_between_clients_and_ends_cleanly_on_sigterm) {
     ASSERT_GE(names.size(), 2U);
     EXPECT_EQ(names.front(), "Operator");
     EXPECT_EQ(names.back(), "alice");  // the newcomer is listed last
-    RawClient bob(port_);
-    ASSERT_NE(bob.LogOn("bob"), 0);
-
-    ASSERT_TRUE(alice.Send(net::PublicMessageToServer{"hello from alice"}.Encode()));
-    const std::optional<net::Frame> atBob = bob.ReceiveKind(MessageKind::PublicMessage);
-    ASSERT_TRUE(atBob.has_value());
-    EXPECT_NE(atBob->raw.find("hello from alice"), std::string::npos) << atBob->raw;
-    ASSERT_TRUE(bob.Send(net::PublicMessageToServer{"hi alice"}.Encode()));
-    std::optional<net::Frame> atAlice;
-    // Alice also gets her own message back first, and bob's join.
-    for (int i = 0; i < 5 && !(atAlice && atAlice->raw.find("hi alice") != std::string::npos);
-         ++i) {
-        atAlice = alice.ReceiveKind(MessageKind::PublicMessage);
-    }
-    ASSERT_TRUE(atAlice.has_value());
-    EXPECT_NE(atAlice->raw.find("hi alice"), std::string::npos) << atAlice->raw;
-
     Terminate();
     const std::vector<std::string> lines = LogLines(data_.file("Talvoro.log"));
     ASSERT_FALSE(lines.empty());
     EXPECT_TRUE(lines.back().ends_with(" INFO: Terminated")) << lines.back();
     // The server went with the program: the clients' connections end.
     EXPECT_TRUE(alice.WaitClosed());
-    EXPECT_TRUE(bob.WaitClosed());
 }
 
 TEST_F(ServerModeTest, second_server_on_a_taken_port_ends_with_status_13) {

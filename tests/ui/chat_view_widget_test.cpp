@@ -11,14 +11,6 @@
 namespace talvoro::ui {
 namespace {
 
-chat::TextRun TextOf(std::string text, std::int32_t color = chat::kBlack, bool bold = false) {
-    chat::TextRun run;
-    run.text = std::move(text);
-    run.color = color;
-    run.bold = bold;
-    return run;
-}
-
 class ChatView : public ::testing::Test {
   protected:
     // Appends to the document and renders the new runs, as the core and the port do.
@@ -45,8 +37,8 @@ class ChatView : public ::testing::Test {
 };
 
 TEST_F(ChatView, renders_bold_heads_coloured_bodies_and_windows_1252_text) {
-    Append(TextOf("ann: ", 0x0000FF, true));           // red
-    Append(TextOf("hello \x80 caf\xE9\n", 0x00FF00));  // green
+    Append({"ann: ", 0x0000FF, true});           // red
+    Append({"hello \x80 caf\xE9\n", 0x00FF00});  // green
     EXPECT_EQ(view.toPlainText(), QString::fromUtf8("ann: hello € café\n"));
     EXPECT_EQ(FormatAt(0).fontWeight(), QFont::Bold);
     EXPECT_EQ(FormatAt(0).foreground().color(), QColor(255, 0, 0));
@@ -61,17 +53,17 @@ TEST_F(ChatView, renders_bold_heads_coloured_bodies_and_windows_1252_text) {
 }
 
 TEST_F(ChatView, keeps_the_users_selection_while_text_is_appended) {
-    Append(TextOf("first line\n"));
-    Append(TextOf("second line\n"));
+    Append({"first line\n"});
+    Append({"second line\n"});
     Select(2, 8);
-    Append(TextOf("bob: ", 0x0000FF, true));
-    Append(TextOf("more text\n", 0x0000FF));
+    Append({"bob: ", 0x0000FF, true});
+    Append({"more text\n", 0x0000FF});
     EXPECT_EQ(view.textCursor().anchor(), 2);
     EXPECT_EQ(view.textCursor().position(), 8);
     EXPECT_EQ(view.textCursor().selectedText(), QStringLiteral("rst li"));
     // A selection that reaches the end does not grow with the new text.
     Select(28, 38);
-    Append(TextOf("abc\n"));
+    Append({"abc\n"});
     EXPECT_EQ(view.textCursor().selectedText(), QStringLiteral("more text\u2029"));
 }
 
@@ -79,7 +71,7 @@ TEST_F(ChatView, appending_does_not_scroll_until_asked) {
     view.resize(200, 100);
     view.show();
     for (int i = 0; i < 60; ++i) {
-        Append(TextOf("line " + std::to_string(i) + "\n"));
+        Append({"line " + std::to_string(i) + "\n"});
     }
     EXPECT_EQ(view.verticalScrollBar()->value(), 0);
     view.ScrollToEnd();
@@ -88,10 +80,10 @@ TEST_F(ChatView, appending_does_not_scroll_until_asked) {
 }
 
 TEST_F(ChatView, shows_a_replaced_document_whole) {
-    Append(TextOf("old\n"));
+    Append({"old\n"});
     chat::ChatDocument archive;
-    archive.Append(TextOf("loaded ", 0xFF0000, true));
-    archive.Append(TextOf("text\n", 0xFF0000));
+    archive.Append({"loaded ", 0xFF0000, true});
+    archive.Append({"text\n", 0xFF0000});
     view.ShowDocument(archive);
     EXPECT_EQ(view.toPlainText(), QStringLiteral("loaded text\n"));
     EXPECT_EQ(FormatAt(0).foreground().color(), QColor(0, 0, 255));

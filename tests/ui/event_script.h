@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
@@ -108,5 +110,16 @@ class EventScript {
     QPointer<QWidget> lastDialog_;  // null again once that dialog is gone
     bool timedOut_ = false;
 };
+
+// A dialog action that clicks the push button named `button`, or closes the dialog without one.
+inline EventScript::DialogAction Pressing(const char* button) {
+    return [button](QWidget& dialog) {
+        if (auto* found = dialog.findChild<QPushButton*>(QString::fromLatin1(button))) {
+            QTest::mouseClick(found, Qt::LeftButton);
+        } else {
+            dialog.close();
+        }
+    };
+}
 
 }  // namespace talvoro::ui::test

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QPushButton>
-#include <QTest>
 
 #include "app/exit_codes.h"
 #include "net/transport.h"
@@ -18,6 +16,7 @@ namespace talvoro::ui {
 namespace {
 
 using test::EventScript;
+using test::Pressing;
 
 class ProgramSteps : public ::testing::Test {
   protected:
@@ -29,21 +28,6 @@ class ProgramSteps : public ::testing::Test {
         options.dialogServices.addresses = [] { return std::vector<std::string>{}; };
         options.dialogServices.hostName = [] { return std::string{"thishost"}; };
         options.anonymousNumber = [] { return 1; };
-    }
-
-    // Keeps the text of `label` (when given) and closes the dialog with `button` (or without).
-    static EventScript::DialogAction Closing(const char* button, const char* label = nullptr,
-                                             QString* text = nullptr) {
-        return [=](QWidget& dialog) {
-            if (auto* found = label ? dialog.findChild<QLabel*>(label) : nullptr) {
-                *text = found->text();
-            }
-            if (auto* press = button ? dialog.findChild<QPushButton*>(button) : nullptr) {
-                QTest::mouseClick(press, Qt::LeftButton);
-            } else {
-                dialog.close();
-            }
-        };
     }
 
     talvoro::test::TempDir data;
@@ -62,15 +46,12 @@ TEST_F(ProgramSteps, host_that_does_not_resolve_or_refuses_leads_to_the_failure_
         state.settings.Host = c.host;
         state.settings.Port = c.port;
         ProgramLogonSteps steps(state, nullptr, 3000);
-        QString failure;
         EventScript script;
-        script.Dialog("logonDialog", Closing("connectButton"))
-            .Dialog("connectionFailureDialog", Closing("cancelButton", "failureText", &failure))
-            .Dialog("logonDialog", Closing("cancelButton"));
+        script.Dialog("logonDialog", Pressing("connectButton"))
+            .Dialog("connectionFailureDialog", Pressing("cancelButton"))
+            .Dialog("logonDialog", Pressing("cancelButton"));
         EXPECT_EQ(RunLogon(state, steps, options), app::kExitLogonCancelled);
-        EXPECT_TRUE(script.Finished());
-        EXPECT_EQ(failure, QString::fromStdString("Connecting to host *" + c.host + ":" +
-                                                  std::to_string(c.port) + "* failed."));
+        EXPECT_TRUE(script.Finished()) << "still waiting for " << script.Waiting();
         // Nothing was built or logged for the failed attempt.
         EXPECT_TRUE(talvoro::test::LogLines(data.file("Talvoro.log")).empty());
     }
@@ -84,7 +65,10 @@ TEST_F(ProgramSteps, own_server_on_a_taken_port_shows_network_error_and_ends_wit
     ProgramLogonSteps steps(state, nullptr);
     QString text;
     EventScript script;
-    script.Dialog("Talvoro: Network Error", Closing(nullptr, "qt_msgbox_label", &text));
+    script.Dialog("Talvoro: Network Error", [&text](QWidget& box) {
+        text = box.findChild<QLabel*>("qt_msgbox_label")->text();
+        box.close();
+    });
     EXPECT_EQ(RunLogon(state, steps, options), app::kExitListenFailed);
     EXPECT_EQ(text, QStringLiteral("Server thread could not be created!\n\nMaybe another server "
                                    "is already running."));

@@ -1,0 +1,25 @@
+#pragma once
+// Shows a dialog of the main window as a window of its own while the main window is disabled, as
+// the Options, Find and About windows are: the main window takes no input (and the tray menu is
+// refused) until the dialog is gone. The dialog is not a child of the main window, since a
+// disabled parent would disable it too; it is placed over the main window and deleted when it
+// finishes or when the main window goes.
+//
+// Thread: GUI thread only.
+
+class QDialog;
+class QWidget;
+
+namespace talvoro::ui {
+
+// The controls of the fixed-layout dialogs are placed for a small 8-point font. Where the
+// platform's font is wider, this scales every direct child's geometry and the dialog's fixed size
+// by the factor at which each check box, option button and one-line label fits its text (never
+// below 1, at most 2), so the layout keeps its proportions. Returns the factor.
+double FitLayoutToFont(QDialog& dialog);
+
+// Disables `main`, centres `dialog` (which must have no parent) on it and shows it. When the
+// dialog finishes it is deleted, `main` is enabled again and becomes the active window.
+void ShowOverDisabledMain(QWidget& main, QDialog& dialog);
+
+}  // namespace talvoro::ui

@@ -1,0 +1,361 @@
+// File transfer between hosts on one machine: senders, file servers on 127.0.0.2 and up, and the
+// operator's receive over a chat connection.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "app/event_log.h"
+#include "app/process_state.h"
+#include "net/client_session.h"
+#include "net/poll_wait.h"
+#include "net/transport.h"
+#include "server/chat_server.h"
+#include "server/file_server.h"
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+#include "transfer/incoming_file.h"
+#include "transfer/received_name.h"
+#include "transfer/send_worker.h"
+
+namespace talvoro::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Records reports and FileReceiveStatus frames; any thread.
+class Recorder final : public transfer::TransferEvents, public net::ServerLink {
+  public:
+    void ServerLine(std::string line, bool) override { Add(lines_, std::move(line)); }
+    void LastServerMessage(std::string text) override { Add(status_, std::move(text)); }
+    void NewContent() override { Add(lines_, "<new content>"); }
+    void FileArrived(std::string path) override { Add(arrived_, std::move(path)); }
+    void SendWorkerRunning(bool) override {}
+    bool SendToServer(std::string_view payload) override {
+        Add(sent_, std::string(payload));
+        return true;
+    }
+    void SetSelectedTab(int) override {}
+
+    Lines lines() { return Copy(lines_); }
+    Lines status() { return Copy(status_); }
+    Lines arrived() { return Copy(arrived_); }
+    Lines sent() { return Copy(sent_); }
+    int Count(std::string_view part) {
+        const Lines all = lines();
+        return static_cast<int>(std::ranges::count_if(
+            all, [&](const std::string& l) { return l.find(part) != std::string::npos; }));
+    }
+
+  private:
+    void Add(Lines& to, std::string s) {
+        std::lock_guard lock(mutex_);
+        to.push_back(std::move(s));
+    }
+    Lines Copy(const Lines& from) {
+        std::lock_guard lock(mutex_);
+        return from;
+    }
+    std::mutex mutex_;
+    Lines lines_, status_, arrived_, sent_;
+};
+
+const std::string kBusy = net::FileReceiveStatusToServer{true}.Encode();
+const std::string kFree = net::FileReceiveStatusToServer{false}.Encode();
+const std::string kUnnamed = transfer::UnnamedFileName(0);  // the clocks here stand at 0
+
+std::string Pattern(std::size_t size) {
+    std::string data(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        data[i] = static_cast<char>((i * 131 + i / 4096) & 0xFF);
+    }
+    return data;
+}
+
+void WriteFile(const std::string& path, const std::string& data) {
+    std::ofstream(path, std::ios::binary) << data;
+}
+
+std::string BlockHeader(std::uint32_t n) {
+    return "KWMGSFLE" + std::string{static_cast<char>(n), static_cast<char>(n >> 8),
+                                    static_cast<char>(n >> 16), static_cast<char>(n >> 24)};
+}
+
+// One plain client's receiving side: data directory, receive path and file server.
+struct Host {
+    Host(const std::string& bindAddress, std::uint16_t port, std::string serverAddress = {})
+        : address(bindAddress) {
+        transfer::ReceiveSetup setup{dir.dir(), &halt, &log, &rec, &rec, [] { return 0; }};
+        incoming = std::make_unique<transfer::IncomingFiles>(setup);
+        server::FileServerSetup fs;
+        fs.port = port;
+        fs.bindAddress = address;
+        fs.host = "chathost";
+        fs.hostPort = 1805;
+        fs.serverAddress = std::move(serverAddress);
+        fs.log = &log;
+        fs.link = &rec;
+        fs.fileServerHalt = &halt;
+        fs.timeText = [] { return "12:00:00"; };
+        fs.showLine = [this](std::string line) { rec.ServerLine(std::move(line), false); };
+        fs.beginFile = [this](const net::FileHeader& h, std::uint32_t length, bool fromServer) {
+            auto file = incoming->Begin(h, length, fromServer);
+            return file ? std::unique_ptr<server::FileBlockSink>(new Sink(std::move(file)))
+                        : nullptr;
+        };
+        fs.idleTimeoutMs = 300;
+        files = std::make_unique<server::FileServer>(std::move(fs));
+        files->Start();
+        EXPECT_TRUE(WaitUntil([&] { return files->Port() != 0 || !files->Running(); }));
+    }
+    std::string Stored(const std::string& name) const {
+        return ReadFileText(dir.file("Transfer/" + name));
+    }
+
+    struct Sink final : server::FileBlockSink {
+        explicit Sink(std::unique_ptr<transfer::IncomingFile> f) : file(std::move(f)) {}
+        void Write(std::span<const std::uint8_t> b) override { file->Write(b); }
+        void Finish(bool complete) override { file->Finish(complete); }
+        std::unique_ptr<transfer::IncomingFile> file;
+    };
+
+    std::string address;
+    TempDir dir;
+    app::EventLog log{dir.file("Talvoro.log")};
+    app::SharedField<std::int8_t> halt{0};
+    Recorder rec;
+    std::unique_ptr<transfer::IncomingFiles> incoming;
+    std::unique_ptr<server::FileServer> files;
+};
+
+net::Socket Dial(const Host& host, const std::string& from = "127.0.0.1") {
+    return net::NetOpenConnection(host.address, host.files->Port(), 2000, from.c_str());
+}
+
+bool SendFrame(const net::Socket& s, const std::string& payload) {
+    const auto frame = net::EncodeFrame(0, payload);
+    return frame && net::NetSend(s.fd(), *frame);
+}
+
+class FileTransfer : public ::testing::Test {
+  protected:
+    transfer::SendJob Job(const std::string& data, std::vector<transfer::Recipient> to) {
+        WriteFile(src.file("report.bin"), data);
+        transfer::SendJob job;
+        job.recipients = std::move(to);
+        job.path = src.file("report.bin");
+        job.ownName = "ann";
+        job.serverName = "op";
+        job.headerPauseMs = 0;
+        job.connectTimeoutMs = 2000;
+        job.localAddress = "127.0.0.9";
+        job.clock = [] { return 0; };
+        return job;
+    }
+    TempDir src;
+    Recorder sender;
+};
+
+TEST_F(FileTransfer, group_send_reaches_every_reachable_member_and_skips_the_others) {
+    Host bob("127.0.0.2", 0);
+    Host cid("127.0.0.3", bob.files->Port());
+    const std::string data = Pattern(300'000);
+    transfer::SendJob job =
+        Job(data, {{"bob", "127.0.0.2"}, {"dan", "127.0.0.4"}, {"cid", "127.0.0.3"}});
+    job.port = bob.files->Port();
+    EXPECT_EQ(transfer::RunSend(job, sender, sender), 2);
+    for (Host* host : {&bob, &cid}) {
+        ASSERT_TRUE(WaitUntil([&] { return host->rec.Count("** Received 300000 Bytes") == 1; }));
+        EXPECT_EQ(host->Stored("report.bin"), data);
+        EXPECT_EQ(host->rec.Count("** Getting file <report.bin> from ann"), 1);
+        EXPECT_EQ(host->rec.sent(), (Lines{kFree, kBusy, kFree}));  // created, receiving, done
+        EXPECT_EQ(host->rec.arrived(), Lines{host->dir.file("Transfer/report.bin")});
+    }
+    EXPECT_EQ(sender.Count("** Sending file <" + job.path + "> to "), 2);
+    EXPECT_EQ(sender.Count("** Finished sending 300000 Bytes"), 2);
+    EXPECT_EQ(sender.Count("dan"), 0);
+    EXPECT_EQ(sender.status().back(), "File report.bin sent to cid (00:00:00)");
+
+    // An unreachable first recipient ends the job silently.
+    std::swap(job.recipients[0], job.recipients[1]);
+    EXPECT_EQ(transfer::RunSend(job, sender, sender), 0);
+    EXPECT_EQ(sender.Count("** Sending file"), 2);
+}
+
+TEST_F(FileTransfer, size_limit_is_exactly_32_mib_on_both_sides) {
+    const std::uint32_t limit = 33'554'432;
+    for (const auto& [size, check] : {std::pair{limit, transfer::SendCheck::Ok},
+                                      std::pair{limit + 1, transfer::SendCheck::TooLarge}}) {
+        WriteFile(src.file("big"), "");
+        std::filesystem::resize_file(src.file("big"), size);
+        EXPECT_EQ(transfer::CheckSend(src.file("big"), {{"bob", "h"}}), check) << size;
+    }
+    // The whole 32 MiB arrive unchanged; one byte more is refused by the receiver as well.
+    Host bob("127.0.0.2", 0);
+    const std::string data = Pattern(limit);
+    transfer::SendJob job = Job(data, {{"bob", "127.0.0.2"}});
+    job.port = bob.files->Port();
+    ASSERT_EQ(transfer::RunSend(job, sender, sender), 1);
+    ASSERT_TRUE(WaitUntil([&] { return bob.rec.Count("** Received 33554432 Bytes") == 1; }));
+    EXPECT_TRUE(bob.Stored("report.bin") == data);
+
+    net::Socket raw = Dial(bob);
+    ASSERT_TRUE(SendFrame(raw, net::FileHeader{"eve", "huge"}.Encode()));
+    ASSERT_TRUE(net::NetSend(raw.fd(), BlockHeader(limit + 1) + "abc"));
+    raw.reset();
+    ASSERT_TRUE(WaitUntil([&] { return bob.rec.Count("** Refused 33554433 Bytes") == 1; }));
+    EXPECT_FALSE(std::filesystem::exists(bob.dir.file("Transfer/huge")));
+}
+
+// Receiving status, a second block without a header, a sender that stops, the polite refusal.
+TEST_F(FileTransfer, file_server_keeps_each_connection_in_step) {
+    Host bob("127.0.0.2", 0);
+    net::Socket raw = Dial(bob);
+    ASSERT_TRUE(SendFrame(raw, net::FileHeader{"eve", "a.txt"}.Encode()));
+    ASSERT_TRUE(net::NetSend(raw.fd(), BlockHeader(10) + "01234"));
+    ASSERT_TRUE(WaitUntil([&] { return bob.rec.sent().size() == 2; }));
+    EXPECT_EQ(bob.rec.sent().back(), kBusy);  // receiving
+    ASSERT_TRUE(net::NetSend(raw.fd(), "56789" + BlockHeader(3) + "xyz"));
+    ASSERT_TRUE(WaitUntil([&] { return bob.rec.Count("** Received 3 Bytes") == 1; }));
+    EXPECT_EQ(bob.Stored("a.txt"), "0123456789");
+    EXPECT_EQ(bob.rec.Count("** Getting file <" + kUnnamed + "> from eve"), 1);
+    EXPECT_EQ(bob.Stored(kUnnamed), "xyz");
+    EXPECT_EQ(bob.rec.sent().back(), kFree);
+
+    // Half a file, then silence: the part is kept and reported, the server stays "1" no longer.
+    ASSERT_TRUE(
+        net::NetSend(raw.fd(), net::EncodeFrame(0, net::FileHeader{"eve", "b"}.Encode()).value() +
+                                   BlockHeader(8) + "half"));
+    ASSERT_TRUE(WaitUntil([&] { return bob.rec.Count("** Received only 4 of 8 Bytes") == 1; }));
+    EXPECT_EQ(bob.Stored("b"), "half");
+    EXPECT_EQ(bob.rec.sent().back(), kFree);
+
+    net::Socket chat = Dial(bob, "127.0.0.5");
+    ASSERT_TRUE(SendFrame(chat, net::Logon{"zed", 255, 1600, 1550, false}.Encode()));
+    net::FrameReader reader(net::FrameRole::Client, nullptr);
+    std::vector<std::uint8_t> buffer(4096);
+    ASSERT_TRUE(net::WaitReady(chat.fd(), POLLIN, 5000));
+    const long n = net::NetReceive(chat.fd(), buffer);
+    ASSERT_GT(n, 0);
+    const auto frames = reader.Feed(std::span(buffer).first(static_cast<std::size_t>(n)));
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(net::DecodeFrame<net::Refusal>(frames[0])->text,
+              "You're attempting to connect to a client only!\n** Try a real Talvoro server at "
+              "<chathost:1805> instead.");
+    EXPECT_TRUE(WaitUntil([&] {
+        return ReadFileText(bob.dir.file("Talvoro.log"))
+                   .find("127.0.0.5 tried to connect as new client - politely rejected") !=
+               std::string::npos;
+    }));
+
+    // Halting ends the listener: nobody gets in any more.
+    bob.halt.store(1);
+    bob.files->Stop();
+    EXPECT_FALSE(Dial(bob).valid());
+}
+
+// The update name counts only from the server's own address; from anyone else the file is
+// stored under a name of its own and nothing is run.
+TEST_F(FileTransfer, update_is_taken_only_from_the_logged_on_server) {
+    Host bob("127.0.0.2", 0, "127.0.0.6");
+    for (const auto& [from, stored] : {std::pair<std::string, std::string>{"127.0.0.7", kUnnamed},
+                                       {"127.0.0.6", "_#_Talvoro_Upd.exe"}}) {
+        net::Socket s = Dial(bob, from);
+        ASSERT_TRUE(SendFrame(s, net::FileHeader{"srv", "_#_Talvoro_Upd.exe"}.Encode()));
+        ASSERT_TRUE(net::NetSend(s.fd(), BlockHeader(3) + "new"));
+        ASSERT_TRUE(WaitUntil([&] { return bob.Stored(stored) == "new"; })) << from;
+    }
+    // The update is never opened; the stranger's file is.
+    EXPECT_EQ(bob.rec.arrived(), Lines{bob.dir.file("Transfer/" + kUnnamed)});
+}
+
+TEST_F(FileTransfer, file_for_the_operator_travels_over_the_chat_connection) {
+    TempDir opDir;
+    Recorder op;
+    transfer::IncomingFiles incoming({opDir.dir(), nullptr, nullptr, &op, &op, [] { return 0; }});
+    struct Observer final : server::ServerObserver {
+        explicit Observer(transfer::IncomingFiles& in) : incoming(in) {}
+        void ShowServerLine(server::LineTarget, std::string) override {}
+        void ClearOperatorInput() override {}
+        void AskQuitQuestion(server::QuitAnswer) override {}
+        void QuitConfirmed() override {}
+        std::unique_ptr<server::FileBlockSink> OpenFileReceive(server::ConnectionId,
+                                                               const server::PendingFileHeader& h,
+                                                               std::uint64_t n) override {
+            auto file =
+                incoming.Begin({h.sender, h.fileName}, static_cast<std::uint32_t>(n), false);
+            return file ? std::make_unique<Host::Sink>(std::move(file)) : nullptr;
+        }
+        transfer::IncomingFiles& incoming;
+    } observer(incoming);
+    app::ProcessState process;
+    process.settings.UserName = "ann";
+    server::ChatServer chatServer(process, nullptr, observer, nullptr);
+    ASSERT_TRUE(chatServer.Start(0, "127.0.0.1"));
+    net::ClientSession session(process, nullptr);
+    session.Adopt(net::NetOpenConnection("127.0.0.1", chatServer.Port(), 2000));
+    ASSERT_TRUE(session.SendLogon());
+    ASSERT_TRUE(WaitUntil([&] { return net::NetClientEvent(session.Descriptor()) != 0; }));
+
+    const std::string data = Pattern(2'000'000);
+    transfer::SendJob job = Job(data, {{"op", "unused"}});
+    EXPECT_EQ(transfer::RunSend(job, session, sender), 1);
+    ASSERT_TRUE(WaitUntil([&] { return op.Count("** Received 2000000 Bytes") == 1; }));
+    EXPECT_EQ(ReadFileText(opDir.file("Transfer/report.bin")), data);
+    EXPECT_EQ(op.Count("** Getting file <report.bin> from ann"), 1);
+    EXPECT_EQ(op.sent(), (Lines{kBusy, kFree}));
+}
+
+// A frame sent while a file block goes out on the chat connection does not wait for the block
+// (the peer here reads nothing until the frame has been handed over) and follows it on the wire.
+TEST_F(FileTransfer, chat_frames_wait_behind_a_file_block_without_blocking_their_thread) {
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+    net::Socket peer(fds[1]);
+    app::ProcessState process;
+    net::ClientSession session(process, nullptr);
+    session.Adopt(net::Socket(fds[0]));
+    const std::string data = Pattern(4'000'000);
+    WriteFile(src.file("block"), data);
+    std::thread block([&] { EXPECT_TRUE(session.SendFileBlock(src.file("block"))); });
+    ASSERT_TRUE(WaitUntil([&] { return net::NetClientEvent(peer.fd()) == net::kNetFileBlock; }));
+    const std::string chat = net::PublicMessageToServer{"hi"}.Encode();
+    EXPECT_TRUE(session.SendToServer(chat));
+
+    const std::string expected = BlockHeader(4'000'000) + data + *net::EncodeFrame(0, chat);
+    std::string wire;
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    while (wire.size() < expected.size() && net::WaitReady(peer.fd(), POLLIN, 5000)) {
+        const long n = net::NetReceive(peer.fd(), buffer);
+        if (n <= 0) {
+            break;
+        }
+        wire.append(buffer.begin(), buffer.begin() + n);
+    }
+    block.join();
+    EXPECT_TRUE(wire == expected) << wire.size() << " of " << expected.size() << " bytes";
+}
+
+TEST(AutoAction, plays_known_media_opens_the_folder_otherwise_and_never_the_update) {
+    const struct {
+        std::string name;
+        bool play, open;
+        std::optional<std::string> target;
+    } cases[] = {
+        {"song.MP3", true, false, "/t/song.MP3"}, {"pic.png", true, true, "/t/pic.png"},
+        {"song.mp3", false, true, "/t/"},         {"notes.txt", true, true, "/t/"},
+        {"notes.txt", true, false, std::nullopt}, {"_#_Talvoro_Upd.exe", true, true, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(transfer::AutoActionTarget("/t/" + c.name, c.play, c.open), c.target) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace talvoro::test

@@ -1,0 +1,184 @@
+#include "ui/options_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidgetItem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/identifiers.h"
+#include "chat/chat_client.h"
+#include "chat/user_list.h"
+#include "net/messages_status.h"
+#include "support/qt_app.h"
+#include "ui/command_wiring.h"
+#include "ui/images.h"
+#include "ui/main_window.h"
+#include "ui/qt_view_port.h"
+#include "ui/user_list_widget.h"
+
+namespace talvoro::ui {
+namespace {
+
+using Form = app::OptionsForm;
+
+struct Link : net::ServerLink {
+    std::vector<std::string> sent;
+    bool SendToServer(std::string_view payload) override {
+        sent.emplace_back(payload);
+        return true;
+    }
+    void SetSelectedTab(int) override {}
+};
+
+// The main window wired to a chat client, as the run loop wires it, with every side effect of
+// the Options dialog recorded by name.
+class OptionsWiringTest : public ::testing::Test {
+  protected:
+    OptionsWiringTest() {
+        test::QtApp();
+        RegisterEmbeddedImages(images);
+        window = std::make_unique<MainWindow>(state, images, MainWindowSetup{});
+        port = std::make_unique<QtViewPort>(*window);
+        chat::ChatHooks hooks;
+        hooks.awayReset = [this] { calls.emplace_back("awayReset"); };
+        chat = std::make_unique<chat::ChatClient>(state, *port, link, nullptr, chat::DateClock{},
+                                                  hooks);
+        const auto record = [this](const char* name) {
+            return [this, name] { calls.push_back(name); };
+        };
+        AppCommandActions actions;
+        actions.saveSettings = record("save");
+        actions.stopKeepAlive = record("stopKeepAlive");
+        actions.restartAwayTimer = record("restartAwayTimer");
+        actions.startFileServer = record("startFileServer");
+        WireCommands(*window, *chat, actions);
+        chat->Context().users.Put({1500, 1110899106, "ann", 0x0000FF, "10.0.0.2", 1550});
+        chat::RebuildUserList(chat->Context());
+    }
+    ~OptionsWiringTest() override { QApplication::closeAllWindows(); }
+
+    template <typename Box>
+    Box* OpenBox() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<Box*>(widget); box != nullptr && box->isVisible()) {
+                return box;
+            }
+        }
+        return nullptr;
+    }
+    OptionsDialog& OpenDialog() {
+        window->Dispatch(app::cmd::kPreferences);
+        OptionsDialog* dialog = OpenBox<OptionsDialog>();
+        EXPECT_NE(dialog, nullptr);
+        EXPECT_FALSE(window->isEnabled());
+        return *dialog;
+    }
+    void Close() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    QColor RowColour() const { return window->UserList().topLevelItem(0)->foreground(0).color(); }
+
+    app::ProcessState state;
+    ImageStore images;
+    Link link;
+    std::vector<std::string> calls;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QtViewPort> port;
+    std::unique_ptr<chat::ChatClient> chat;
+};
+
+TEST_F(OptionsWiringTest, controls_load_from_the_settings_and_enable_each_other) {
+    state.settings.FileServerHalt = 1;
+    state.settings.AwayMessage = 0;
+    OptionsDialog& dialog = OpenDialog();
+    // 365 x 322 for a small font, scaled as a whole until every text fits.
+    EXPECT_NEAR(dialog.width() * 322.0 / dialog.height(), 365.0, 2.0);
+    for (const QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+        EXPECT_LE(box->sizeHint().width(), box->width()) << box->text().toStdString();
+    }
+    EXPECT_TRUE(dialog.Check(&Form::fileReceiveOff)->isChecked());
+    EXPECT_FALSE(dialog.Check(&Form::autoOpen)->isEnabled());
+    EXPECT_FALSE(dialog.Check(&Form::keepAlive)->isEnabled());  // a client: no server functions
+    EXPECT_FALSE(dialog.CycleField().isEnabled());
+    EXPECT_FALSE(dialog.MinutesLabel().isEnabled());
+    EXPECT_EQ(dialog.CycleField().maxLength(), 4);
+    EXPECT_EQ(dialog.MinutesField().maxLength(), 2);
+    EXPECT_EQ(dialog.AwayTextField().maxLength(), 64);
+
+    QTest::mouseClick(dialog.Check(&Form::fileReceiveOff), Qt::LeftButton);
+    QTest::mouseClick(dialog.Check(&Form::awayMessage), Qt::LeftButton);
+    EXPECT_TRUE(dialog.Check(&Form::autoPlay)->isEnabled());
+    EXPECT_TRUE(dialog.MinutesField().isEnabled());
+    EXPECT_TRUE(dialog.AwayTextField().isEnabled());
+}
+
+TEST_F(OptionsWiringTest, save_applies_recolours_the_list_tells_the_server_and_writes_last) {
+    const QColor coloured = RowColour();
+    OptionsDialog& dialog = OpenDialog();
+    dialog.Check(&Form::listUserColors)->setChecked(false);
+    dialog.Check(&Form::fileReceiveOff)->setChecked(true);
+    dialog.MinutesField().setText(QStringLiteral("0"));
+    dialog.Check(&Form::awayMessage)->setChecked(false);
+    QTest::keyClick(&dialog.MinutesField(), Qt::Key_Return);  // Enter saves
+    Close();
+
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(OpenBox<OptionsDialog>(), nullptr);
+    EXPECT_EQ(state.settings.ListUserColors, 0);
+    EXPECT_EQ(state.settings.AwayTime, 1);
+    EXPECT_NE(RowColour(), coloured);
+    EXPECT_EQ(link.sent, std::vector<std::string>{net::FileReceiveStatusToServer{true}.Encode()});
+    EXPECT_EQ(calls, (std::vector<std::string>{"stopKeepAlive", "awayReset", "save"}));
+
+    calls.clear();
+    OptionsDialog& again = OpenDialog();
+    again.Check(&Form::listUserColors)->setChecked(true);
+    again.Check(&Form::fileReceiveOff)->setChecked(false);
+    QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
+    EXPECT_EQ(RowColour(), coloured);
+    EXPECT_EQ(calls, (std::vector<std::string>{"startFileServer", "stopKeepAlive", "save"}));
+}
+
+TEST_F(OptionsWiringTest, cancel_and_escape_leave_settings_and_file_alone) {
+    const Form before = app::OptionsFormOf(state.settings);
+    for (const bool escape : {false, true}) {
+        OptionsDialog& dialog = OpenDialog();
+        for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+            box->setChecked(!box->isChecked());
+        }
+        dialog.CycleField().setText(QStringLiteral("5"));
+        if (escape) {
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        } else {
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cancelButton")),
+                              Qt::LeftButton);
+        }
+        Close();
+        EXPECT_TRUE(window->isEnabled());
+    }
+    EXPECT_EQ(app::OptionsFormOf(state.settings), before);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(link.sent.empty());
+}
+
+TEST_F(OptionsWiringTest, user_details_box_is_built_by_a_worker_and_shown_on_this_thread) {
+    window->Dispatch(app::cmd::kDetailsRowBase + 0);
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (box = window->findChild<QMessageBox*>("userDetailsBox")) != nullptr; },
+        5000));
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("User Detail: ann"));
+    EXPECT_TRUE(box->text().startsWith(QStringLiteral("Network ID: #1500\nIP Address: 10.0.0.2")));
+    EXPECT_TRUE(box->text().contains(QStringLiteral("RGB Color: 255 000 000 \n")));
+    EXPECT_TRUE(window->isEnabled());  // the chat goes on beside it
+}
+
+}  // namespace
+}  // namespace talvoro::ui
