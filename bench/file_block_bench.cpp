@@ -2,6 +2,7 @@
 // through a file) and the peak resident memory of the process while it runs.
 
 #include <benchmark/benchmark.h>
+#include <poll.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "net/poll_wait.h"
 #include "net/transport.h"
 
 namespace {
@@ -73,15 +75,10 @@ bool WriteRandomFile(const std::string& path, std::size_t size) {
     return static_cast<bool>(out.flush());
 }
 
-// The server side of a fresh loopback connection, or -1.
-int AcceptOne(net::Transport& transport) {
-    for (int round = 0; round < 100; ++round) {
-        if (transport.NetServerEvent() == net::kNetConnected) {
-            return transport.NetEventClient();
-        }
-        transport.WaitForActivity(100);
-    }
-    return -1;
+// The server side of a fresh loopback connection, or an invalid socket.
+net::Socket AcceptOne(net::Listener& listener) {
+    net::WaitReady(listener.fd(), POLLIN, 10000);
+    return listener.Accept();
 }
 
 void BM_FileBlockLoopback32MiB(benchmark::State& state) {
@@ -89,14 +86,14 @@ void BM_FileBlockLoopback32MiB(benchmark::State& state) {
     BenchDir dir;
     const std::string source = dir.file("source");
     const std::string received = dir.file("received");
-    net::Transport transport;
-    if (!dir.valid() || !WriteRandomFile(source, kFileSize) ||
-        transport.NetCreateServer(0, "127.0.0.1") == 0) {
+    net::Listener listener;
+    if (!dir.valid() || !WriteRandomFile(source, kFileSize) || !listener.Listen(0, "127.0.0.1")) {
         state.SkipWithError("cannot prepare the file or the listener");
         return;
     }
-    const net::Socket client = net::NetOpenConnection("127.0.0.1", transport.LocalPort(), 5000);
-    const int server = client.valid() ? AcceptOne(transport) : -1;
+    const net::Socket client = net::NetOpenConnection("127.0.0.1", listener.LocalPort(), 5000);
+    const net::Socket accepted = client.valid() ? AcceptOne(listener) : net::Socket();
+    const int server = accepted.valid() ? accepted.fd() : -1;
     if (server < 0) {
         state.SkipWithError("cannot connect on loopback");
         return;

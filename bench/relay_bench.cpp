@@ -27,6 +27,7 @@
 #include "net/frame.h"
 #include "net/frame_reader.h"
 #include "net/messages.h"
+#include "net/poll_wait.h"
 #include "net/transport.h"
 #include "server/chat_server.h"
 
@@ -268,30 +269,28 @@ double ThreadCpuSeconds(int tid) {
 // The same paced pattern through a bare relay thread (recv once, send to 15 sockets, no protocol)
 // with one reader thread: what this machine's scheduler and loopback cost without the server.
 void BareRelayBaseline(int count) {
-    net::Transport transport;
-    if (transport.NetCreateServer(0, "127.0.0.1") == 0) {
+    net::Listener listener;
+    if (!listener.Listen(0, "127.0.0.1")) {
         return;
     }
     std::vector<net::Socket> clients;
-    std::vector<int> accepted;
+    std::vector<net::Socket> accepted;
     for (int i = 0; i < kClients; ++i) {
-        clients.push_back(net::NetOpenConnection("127.0.0.1", transport.LocalPort(), 5000));
-        while (transport.NetServerEvent() != net::kNetConnected) {
-            transport.WaitForActivity(100);
-        }
-        accepted.push_back(transport.NetEventClient());
+        clients.push_back(net::NetOpenConnection("127.0.0.1", listener.LocalPort(), 5000));
+        net::WaitReady(listener.fd(), POLLIN, 5000);
+        accepted.push_back(listener.Accept());
     }
     std::atomic<bool> running{true};
     std::thread relay([&] {
         std::uint8_t buffer[4096];
         while (running) {
-            if (!transport.WaitForActivity(100)) {
+            if (!net::WaitReady(accepted[0].fd(), POLLIN, 100)) {
                 continue;
             }
-            const long n = net::NetReceive(accepted[0], buffer);
+            const long n = net::NetReceive(accepted[0].fd(), buffer);
             for (int i = 1; n > 0 && i < kClients; ++i) {
-                ::send(accepted[static_cast<std::size_t>(i)], buffer, static_cast<std::size_t>(n),
-                       MSG_NOSIGNAL | MSG_DONTWAIT);
+                ::send(accepted[static_cast<std::size_t>(i)].fd(), buffer,
+                       static_cast<std::size_t>(n), MSG_NOSIGNAL | MSG_DONTWAIT);
             }
         }
     });

@@ -61,6 +61,7 @@ struct Quiet final : transfer::TransferEvents, net::ServerLink {
     void NewContent() override {}
     void FileArrived(std::string) override {}
     void SendWorkerRunning(bool) override {}
+    void TopicContents(std::vector<transfer::TopicContent>) override {}
     bool SendToServer(std::string_view) override { return true; }
     void SetSelectedTab(int) override {}
 };
@@ -110,19 +111,18 @@ struct Sink final : server::FileBlockSink {
 
 // Child process: the plain copy's receiving end, one file per connection.
 [[noreturn]] void PlainReceiver(const std::string& path, int portFd, int doneFd) {
-    net::Transport transport;
-    transport.NetCreateServer(0, "127.0.0.1");
-    const std::uint16_t port = transport.LocalPort();
+    net::Listener listener;
+    listener.Listen(0, "127.0.0.1");
+    const std::uint16_t port = listener.LocalPort();
     static_cast<void>(::write(portFd, &port, sizeof port));
     std::vector<std::uint8_t> buffer(64 * 1024);
     for (int round = 0; round < kRounds; ++round) {
-        int fd = -1;
-        while (fd < 0) {
-            transport.WaitForActivity(1000);
-            if (transport.NetServerEvent() == net::kNetConnected) {
-                fd = transport.NetEventClient();
-            }
+        net::Socket accepted;
+        while (!accepted.valid()) {
+            net::WaitReady(listener.fd(), POLLIN, 1000);
+            accepted = listener.Accept();
         }
+        const int fd = accepted.fd();
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         std::size_t got = 0;
         while (got < kFileSize) {
@@ -137,7 +137,7 @@ struct Sink final : server::FileBlockSink {
         out.close();
         const char c = 'y';
         static_cast<void>(::write(doneFd, &c, 1));
-        transport.NetCloseConnection(fd);
+        accepted.reset();
     }
     std::_Exit(0);
 }

@@ -33,6 +33,8 @@ struct ChatHooks {
     // After a message was sent and after reject actions: stops a running away timer and, when
     // the own status is away, sends "present".
     std::function<void()> awayReset;
+    // The server has welcomed this client (a refused one never is): its file server may start.
+    std::function<void()> welcomed;
     // The client of this process's own server has been welcomed: reopen the saved topics.
     std::function<void()> restoreTopics;
     // A topic is closing while "AutoSaveSession" is on: archive its view.

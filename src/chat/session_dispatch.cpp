@@ -220,6 +220,9 @@ void ApplyUserRoster(ChatContext& ctx, const net::UserRoster& received) {
         if (ctx.state.ServerRunning && ctx.hooks.restoreTopics) {
             ctx.hooks.restoreTopics();
         }
+        if (ctx.hooks.welcomed) {
+            ctx.hooks.welcomed();
+        }
         ctx.users.Select(0);
     } else {
         ctx.state.NewContent = true;

@@ -37,18 +37,21 @@ bool IsRegularFile(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-void LoadSavedTopic(ChatContext& ctx, int position, const std::string& path) {
+bool LoadTopicText(ChatContext& ctx, int position, RtfReadResult read) {
     const TopicRecord* record = ctx.topics.AtTab(position);
-    if (record == nullptr || !IsRegularFile(path)) {
-        return;
-    }
-    RtfReadResult read = ReadArchive(path);
-    if (read.status == RtfStatus::NotRtf || read.runs.empty()) {
-        return;
+    if (record == nullptr || read.status == RtfStatus::NotRtf || read.runs.empty()) {
+        return false;
     }
     ctx.text.Replace(record->view, std::move(read.runs));
     if (!ctx.text.Document(record->view).Empty()) {
         MarkTabUnread(ctx, position);
+    }
+    return true;
+}
+
+void LoadSavedTopic(ChatContext& ctx, int position, const std::string& path) {
+    if (ctx.topics.AtTab(position) != nullptr && IsRegularFile(path)) {
+        LoadTopicText(ctx, position, ReadArchive(path));
     }
 }
 
@@ -129,6 +132,12 @@ bool CompleteRestore(ChatContext& ctx, int position) {
     ctx.pendingRestores.erase(pending);
     LoadSavedTopic(ctx, position, path);
     return true;
+}
+
+bool LoadTopicContent(ChatContext& ctx, int view, std::string_view rtf) {
+    const int position = ctx.topics.TabOfView(view);
+    const bool topicTab = position >= 1 && position <= ctx.topics.TopicCount();
+    return topicTab && LoadTopicText(ctx, position, ReadRtf(rtf));
 }
 
 std::string SaveSessionDefault(const ChatContext& ctx) {

@@ -41,6 +41,11 @@ void RestoreTopics(ChatContext& ctx);
 // then holds text. Returns true for a restored topic (no spawn line is written for it).
 bool CompleteRestore(ChatContext& ctx, int position);
 
+// A sticky topic's content sent by the server to this late joiner: loads `rtf` (as far as it is
+// sound) into `view` when a topic tab shows it, and marks the tab unread when it then holds text.
+// False when no topic tab shows `view` or the text is no rich text.
+bool LoadTopicContent(ChatContext& ctx, int view, std::string_view rtf);
+
 // "&Save Session": the default file offered for the current tab (UTF-8).
 std::string SaveSessionDefault(const ChatContext& ctx);
 // Writes the current tab's view to `path` (UTF-8) and scrolls it to its end. False when the file

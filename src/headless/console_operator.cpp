@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <filesystem>
 
 #include "app/exit_codes.h"
 #include "app/identifiers.h"
@@ -13,6 +14,7 @@
 #include "app/preferences.h"
 #include "app/startup.h"
 #include "net/codepage.h"
+#include "net/host_info.h"
 #include "net/messages.h"
 
 namespace talvoro::headless {
@@ -103,8 +105,13 @@ int ConsoleOperator::Run() {
 
 bool ConsoleOperator::StartServer() {
     const std::int32_t port = state_.settings.Port;
+    // Outdated clients get the desktop program installed beside this one, not this server.
+    server::ServerLimits limits;
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    limits.bootstrap.executablePath = (self.parent_path() / "talvoro").string();
     auto server = std::make_unique<server::ChatServer>(state_, state_.Log ? &*state_.Log : nullptr,
-                                                       *observer_);
+                                                       *observer_, std::move(limits));
     if (port < 1 || port > 65535 || !server->Start(static_cast<std::uint16_t>(port))) {
         return false;
     }

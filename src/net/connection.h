@@ -12,12 +12,10 @@
 
 namespace talvoro::net {
 
-// Event codes of Transport::NetServerEvent and NetClientEvent.
-inline constexpr int kNetNothing = 0;    // nothing happened
-inline constexpr int kNetConnected = 1;  // a new client was accepted (server only)
+// Event codes of NetClientEvent.
+inline constexpr int kNetNothing = 0;    // nothing is waiting
 inline constexpr int kNetData = 2;       // bytes are waiting
 inline constexpr int kNetFileBlock = 3;  // the waiting bytes start with the file block tag
-inline constexpr int kNetClosed = 4;  // the peer closed or reset; its slot is freed (server only)
 
 // Resolves `host` (name or dotted IPv4 address) to its first IPv4 address and connects to `port`.
 // The connect itself gives up after `timeoutMs`; name resolution is the system resolver's and is

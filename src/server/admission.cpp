@@ -49,23 +49,14 @@ void SendUserRoster(ServerState& state, const ConnectionRecord& newcomer, bool f
                       net::UserRoster{{own}, state.serverVersion}.Encode());
 }
 
-void RefuseOutdated(ServerState& state, const VersionPushRequest& request) {
-    state.Refuse(request.id,
-                 app::LogSafe(request.name) + " (" + request.address +
-                     ") tried to connect with old version " + request.versionText,
-                 "Your client version is way too old. Upgrade to at least version " +
-                     app::FormatVersion(app::kClientVersion) + " and reconnect to");
-}
-
-// The client is older than this build: it leaves the table and gets the program pushed; the
-// push closes the connection.
+// The client is older than this build: it leaves the table and gets the program pushed (or the
+// "way too old" refusal) by a task; the task closes the connection.
 void StartVersionPush(ServerState& state, const ConnectionRecord& record, bool fileFlag) {
-    VersionPushRequest request{record.id, record.name, record.address,
-                               app::FormatVersion(record.version), fileFlag};
-    if (!state.config.versionPushAvailable) {
-        RefuseOutdated(state, request);
-        return;
-    }
+    const std::string_view operatorName = state.table.NameOf(state.operatorId);
+    VersionPushRequest request{
+        record.id,      record.name,
+        record.address, app::FormatVersion(record.version),
+        fileFlag,       std::string(operatorName.empty() ? state.config.ownName : operatorName)};
     // `record` lives in the table: only `request` is used from here on.
     state.table.Remove(request.id);
     state.detached[request.id] = request.address;
@@ -149,7 +140,6 @@ void HandleLogon(ServerState& state, ConnectionId id, const net::Logon& logon) {
     SendUserRoster(state, *record, fileFlag);
     if (!state.IsOperator(id)) {
         AnnounceTopics(state, id);
-        state.outbox.Add(action::SendStickyTopics{id, fileFlag});
     }
 }
 

@@ -1,6 +1,7 @@
 #include "server/chat_server.h"
 
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -11,16 +12,18 @@
 #include <climits>
 
 #include "app/event_log.h"
+#include "net/connection.h"
 #include "server/socket_endpoint.h"
 
 namespace talvoro::server {
 
 namespace {
 
-constexpr int kMaxEventsPerPass = 64;
-constexpr std::size_t kReadSize = 16 * 1024;
-// While output waits for a slow reader the loop looks again this often (the transport's wait
-// watches only for input).
+constexpr int kMaxAcceptsPerPass = 64;
+// One read per ready connection and pass takes up to this much (many frames at once).
+constexpr std::size_t kReadSize = 64 * 1024;
+// While output waits for a slow reader the loop looks again this often. Waiting for input only
+// (not for writability) lets output gather into fewer, larger sends when receivers lag.
 constexpr std::chrono::milliseconds kBacklogRetry{5};
 
 template <typename... Visitors>
@@ -116,17 +119,47 @@ class ChatServer::StreamHandler final : public InboundStream::Handler {
     std::vector<net::Frame> frames_;
 };
 
+// The bootstrap tasks' way into the server: every call is a request in the inbox.
+class ChatServer::TaskPort final : public BootstrapPort {
+  public:
+    TaskPort(std::weak_ptr<RequestInbox> inbox, std::uint16_t& port)
+        : inbox_(std::move(inbox)), port_(port) {}
+
+    std::uint16_t FileServerPort() const override { return port_; }
+    void SendToClient(ConnectionId id, std::string payload) override {
+        Push(request::Send{id, std::move(payload)});
+    }
+    void Refuse(ConnectionId id, std::string logText, std::string clientText) override {
+        Push(request::Refuse{id, std::move(logText), std::move(clientText)});
+    }
+    void CloseConnection(ConnectionId id) override { Push(request::Close{id}); }
+    void Report(Action action) override { Push(request::Report{std::move(action)}); }
+
+  private:
+    void Push(Request request) {
+        if (const std::shared_ptr<RequestInbox> inbox = inbox_.lock()) {
+            inbox->Push(std::move(request));
+        }
+    }
+
+    std::weak_ptr<RequestInbox> inbox_;
+    const std::uint16_t& port_;  // set by Start before any task runs
+};
+
 ChatServer::ChatServer(app::ProcessState& process, app::EventLog* log, ServerObserver& observer,
-                       BootstrapHooks* bootstrap, ServerLimits limits)
+                       ServerLimits limits)
     : process_(process),
       log_(log),
       observer_(observer),
-      bootstrap_(bootstrap),
-      limits_(limits),
+      limits_(std::move(limits)),
       core_(process.settings, clock_,
-            ServerConfig{process.settings.Host, bootstrap != nullptr, limits.logonDeadline,
-                         limits.keepAliveCycleMin}),
-      inbox_(std::make_shared<RequestInbox>([this] { transport_.Wake(); })) {}
+            ServerConfig{process.settings.Host, process.settings.UserName, limits_.logonDeadline,
+                         limits_.keepAliveCycleMin}),
+      wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      inbox_(std::make_shared<RequestInbox>([this] { Wake(); })),
+      taskPort_(std::make_unique<TaskPort>(inbox_, port_)),
+      tasks_(std::make_unique<BootstrapTasks>(*taskPort_, limits_.bootstrap)),
+      ids_(limits_.lastId) {}
 
 ChatServer::~ChatServer() {
     Stop();
@@ -136,11 +169,10 @@ bool ChatServer::Start(std::uint16_t port, const char* bindAddress) {
     if (thread_.joinable()) {
         return true;
     }
-    listener_ = transport_.NetCreateServer(port, bindAddress);
-    if (listener_ == 0) {
+    if (!wake_.valid() || !listener_.Listen(port, bindAddress)) {
         return false;
     }
-    port_ = transport_.LocalPort();
+    port_ = listener_.LocalPort();
     process_.ServerRunning.store(true);
     thread_ = std::thread([this] { Run(); });
     return true;
@@ -149,19 +181,23 @@ bool ChatServer::Start(std::uint16_t port, const char* bindAddress) {
 void ChatServer::Stop() {
     if (thread_.joinable()) {
         stopping_.store(true);
-        transport_.Wake();
+        Wake();
         thread_.join();
     }
     inbox_->Close();
+    tasks_->StopAll();
+}
+
+void ChatServer::Wake() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wake_.fd(), &one, sizeof one);
 }
 
 void ChatServer::SetOperatorConnection(int clientFd) {
-    const PeerEndpoint local = LocalEndpointOf(clientFd);
-    if (local.address.empty()) {
-        return;
+    PeerEndpoint local = LocalEndpointOf(clientFd);
+    if (!local.address.empty()) {
+        inbox_->Push(request::SetOperator{std::move(local)});
     }
-    std::lock_guard lock(mutex_);
-    core_.SetOperatorPeer(local);
 }
 
 void ChatServer::BroadcastHeartbeat() {
@@ -176,30 +212,16 @@ void ChatServer::RequestQuit() {
     inbox_->Push(request::Quit{});
 }
 
-void ChatServer::SendToClient(ConnectionId id, std::string payload) {
-    inbox_->Push(request::Send{id, std::move(payload)});
-}
-
-void ChatServer::Refuse(ConnectionId id, std::string logText, std::string clientText) {
-    inbox_->Push(request::Refuse{id, std::move(logText), std::move(clientText)});
-}
-
-void ChatServer::CloseConnection(ConnectionId id) {
-    inbox_->Push(request::Close{id});
-}
-
 // ---- the server thread ----
 
 void ChatServer::Run() {
     threadId_.store(static_cast<int>(::syscall(SYS_gettid)));
     Apply([&] { core_.Started(port_); });
     while (!stopping_.load()) {
-        transport_.WaitForActivity(WaitTimeoutMs());
+        WaitAndServe();
         if (stopping_.load()) {
             break;
         }
-        ServeSockets();
-        ServeRequests();
         Apply([&] {
             core_.Tick();
             core_.Idle();
@@ -215,7 +237,7 @@ void ChatServer::Run() {
         }
     }
     connections_.clear();
-    transport_.NetCloseServer();
+    listener_.Close();
     threadId_.store(0);
 }
 
@@ -245,48 +267,55 @@ int ChatServer::WaitTimeoutMs() {
     return static_cast<int>(std::min<std::int64_t>(ms, INT_MAX));
 }
 
-void ChatServer::ServeSockets() {
-    // One look at every socket; each ready connection gets one read per pass, so a busy client
-    // cannot starve the others.
+void ChatServer::WaitAndServe() {
+    // The one wait of the pass: the wake-up event, the listener while there is room, and every
+    // connection.
     std::vector<pollfd> watched;
-    watched.reserve(connections_.size() + 1);
-    const bool canAccept = transport_.ClientCount() < net::Transport::kClientSlots;
-    watched.push_back(pollfd{canAccept ? listener_ : -1, POLLIN, 0});
+    std::vector<ConnectionId> ids;
+    watched.reserve(connections_.size() + 2);
+    ids.reserve(connections_.size());
+    const bool canAccept = connections_.size() < limits_.maxOpenConnections;
+    watched.push_back(pollfd{wake_.fd(), POLLIN, 0});
+    watched.push_back(pollfd{canAccept ? listener_.fd() : -1, POLLIN, 0});
     for (const auto& [id, connection] : connections_) {
         if (!connection.dead) {
-            watched.push_back(pollfd{id, POLLIN, 0});
+            watched.push_back(pollfd{connection.socket.fd(), POLLIN, 0});
+            ids.push_back(id);
         }
     }
-    if (::poll(watched.data(), watched.size(), 0) <= 0) {
+    const int ready = ::poll(watched.data(), watched.size(), WaitTimeoutMs());
+    if (ready > 0 && watched[0].revents != 0) {
+        std::uint64_t drained = 0;
+        [[maybe_unused]] const ssize_t n = ::read(wake_.fd(), &drained, sizeof drained);
+    }
+    // Requests first: the operator's registration precedes the Logon read in the same pass.
+    ServeRequests();
+    if (ready <= 0) {
         return;
     }
-    for (std::size_t i = 1; i < watched.size(); ++i) {
-        if (watched[i].revents != 0) {
-            ReadFrom(watched[i].fd);
+    // Each ready connection is read once.
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if ((watched[i + 2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            ReadFrom(ids[i]);
         }
     }
-    if ((watched[0].revents & POLLIN) != 0) {
+    if ((watched[1].revents & POLLIN) != 0) {
         AcceptPending();
     }
 }
 
 void ChatServer::ReadFrom(ConnectionId id) {
     auto it = connections_.find(id);
-    if (it == connections_.end()) {
-        transport_.NetCloseConnection(id);  // a slot the loop does not know: never left unread
+    if (it == connections_.end() || it->second.dead) {
         return;
     }
     Connection& connection = it->second;
-    if (connection.dead) {
-        return;
-    }
     std::array<std::uint8_t, kReadSize> buffer;
-    const long n = net::NetReceive(id, buffer);
+    const long n = net::NetReceive(connection.socket.fd(), buffer);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
         return;
     }
     if (n <= 0) {
-        transport_.NetCloseConnection(id);
         OnPeerClosed(id);
         return;
     }
@@ -299,27 +328,26 @@ void ChatServer::ReadFrom(ConnectionId id) {
 }
 
 void ChatServer::AcceptPending() {
-    for (int i = 0; i < kMaxEventsPerPass; ++i) {
-        const int event = transport_.NetServerEvent();
-        const int fd = transport_.NetEventClient();
-        if (event == net::kNetConnected) {
-            OnAccepted(fd);
-            continue;
+    for (int i = 0; i < kMaxAcceptsPerPass && connections_.size() < limits_.maxOpenConnections;
+         ++i) {
+        net::Socket socket = listener_.Accept();
+        if (!socket.valid()) {
+            return;
         }
-        // Nothing more to accept; the transport reported a connection instead.
-        if (event == net::kNetClosed) {
-            OnPeerClosed(fd);
-        } else if (event != net::kNetNothing) {
-            ReadFrom(fd);
-        }
-        return;
+        OnAccepted(std::move(socket));
     }
 }
 
-void ChatServer::OnAccepted(ConnectionId id) {
-    connections_.erase(id);  // a dead entry whose descriptor number came back
-    connections_.try_emplace(id, log_);
-    const PeerEndpoint peer = PeerEndpointOf(id);
+void ChatServer::CloseSocket(Connection& connection) {
+    connection.dead = true;
+    connection.socket.reset();
+}
+
+void ChatServer::OnAccepted(net::Socket socket) {
+    const PeerEndpoint peer = PeerEndpointOf(socket.fd());
+    const ConnectionId id =
+        ids_.Next([this](ConnectionId candidate) { return connections_.contains(candidate); });
+    connections_.try_emplace(id, std::move(socket), log_);
     Apply([&] { core_.Accepted(id, peer); });
 }
 
@@ -334,7 +362,7 @@ void ChatServer::OnPeerClosed(ConnectionId id) {
         connection.sink->Finish(false);
         connection.sink.reset();
     }
-    connection.dead = true;
+    CloseSocket(connection);
     if (known) {
         Apply([&] { core_.Closed(id); });
     }
@@ -377,6 +405,13 @@ void ChatServer::Serve(const Request& request) {
                 Apply([&] { core_.Refuse(refuse.id, refuse.logText, refuse.clientText); });
             },
             [&](const request::Close& close) { Apply([&] { core_.CloseConnection(close.id); }); },
+            [&](const request::SetOperator& set) {
+                Apply([&] { core_.SetOperatorPeer(set.peer); });
+            },
+            [&](const request::Report& report) {
+                std::vector<Action> actions{report.action};
+                Execute(actions);
+            },
         },
         request);
 }
@@ -416,7 +451,7 @@ void ChatServer::Execute(std::vector<Action>& actions) {
                        [&](action::Send& send) { Deliver(send); },
                        [&](action::Close& close) {
                            if (auto it = connections_.find(close.id); it != connections_.end()) {
-                               BeginClose(it->first, it->second);
+                               BeginClose(it->second);
                            }
                        },
                        [&](action::Log& log) {
@@ -427,16 +462,12 @@ void ChatServer::Execute(std::vector<Action>& actions) {
                        [&](action::ServerLine& line) {
                            observer_.ShowServerLine(line.target, std::move(line.text));
                        },
+                       [&](action::ServerNotice& notice) {
+                           observer_.ShowServerNotice(std::move(notice.text));
+                       },
                        [&](action::ClearOperatorInput&) { observer_.ClearOperatorInput(); },
                        [&](action::StartVersionPush& push) {
-                           if (bootstrap_ != nullptr) {
-                               bootstrap_->StartVersionPush(std::move(push.request));
-                           }
-                       },
-                       [&](action::SendStickyTopics& topics) {
-                           if (bootstrap_ != nullptr) {
-                               bootstrap_->SendStickyTopics(topics.id, topics.fileServerOff);
-                           }
+                           tasks_->StartVersionPush(std::move(push.request));
                        },
                    },
                    next);
@@ -462,7 +493,7 @@ void ChatServer::FlushDirty() {
             continue;
         }
         OutputQueue& output = it->second.output;
-        const OutputQueue::Result result = output.Flush(id, now);
+        const OutputQueue::Result result = output.Flush(it->second.socket.fd(), now);
         if (result == OutputQueue::Result::Failed ||
             (result == OutputQueue::Result::Pending && output.bytes() > limits_.maxQueuedBytes)) {
             MarkBroken(id);
@@ -477,8 +508,7 @@ void ChatServer::MarkBroken(ConnectionId id) {
         return;
     }
     Connection& connection = it->second;
-    connection.dead = true;
-    transport_.NetCloseConnection(id);
+    CloseSocket(connection);
     if (connection.sink) {
         connection.sink->Finish(false);
         connection.sink.reset();
@@ -488,7 +518,7 @@ void ChatServer::MarkBroken(ConnectionId id) {
     }
 }
 
-void ChatServer::BeginClose(ConnectionId id, Connection& connection) {
+void ChatServer::BeginClose(Connection& connection) {
     if (connection.closing || connection.dead) {
         return;
     }
@@ -499,9 +529,8 @@ void ChatServer::BeginClose(ConnectionId id, Connection& connection) {
         connection.sink->Finish(false);
         connection.sink.reset();
     }
-    if (connection.output.Flush(id, now) == OutputQueue::Result::Failed) {
-        connection.dead = true;
-        transport_.NetCloseConnection(id);
+    if (connection.output.Flush(connection.socket.fd(), now) == OutputQueue::Result::Failed) {
+        CloseSocket(connection);
     }
 }
 
@@ -511,7 +540,7 @@ void ChatServer::FlushAll() {
         if (connection.dead || connection.output.empty()) {
             continue;
         }
-        const OutputQueue::Result result = connection.output.Flush(id, now);
+        const OutputQueue::Result result = connection.output.Flush(connection.socket.fd(), now);
         const bool stalled = result == OutputQueue::Result::Pending &&
                              (connection.output.bytes() > limits_.maxQueuedBytes ||
                               now - connection.output.lastProgress() > limits_.sendStallLimit);
@@ -530,12 +559,11 @@ void ChatServer::FinishClosing() {
         }
         if (connection.output.empty() && !connection.writeShut) {
             // The peer sees the end of the stream after the last frame and closes its side.
-            ::shutdown(id, SHUT_WR);
+            ::shutdown(connection.socket.fd(), SHUT_WR);
             connection.writeShut = true;
         }
         if (now >= connection.closeBy) {
-            connection.dead = true;
-            transport_.NetCloseConnection(id);
+            CloseSocket(connection);
         }
     }
     std::erase_if(connections_, [](const auto& entry) { return entry.second.dead; });
@@ -548,7 +576,8 @@ void ChatServer::FlushBeforeStop() {
         const SteadyTime now = clock_.Now();
         for (auto& [id, connection] : connections_) {
             if (!connection.dead && !connection.output.empty() &&
-                connection.output.Flush(id, now) == OutputQueue::Result::Pending) {
+                connection.output.Flush(connection.socket.fd(), now) ==
+                    OutputQueue::Result::Pending) {
                 pending = true;
             }
         }

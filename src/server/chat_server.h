@@ -5,9 +5,14 @@
 // carries out what they ask. Sends never block the thread: output that a client does not take
 // stays queued, and a client whose queue stops moving is dropped as a broken connection.
 //
+// One pass of the loop waits once (poll on the wake-up event, the listener and every connection),
+// then carries out the queued requests, reads each ready connection once and accepts what is
+// pending: a busy client cannot starve the others. Clients below this build's version get the
+// program pushed by a task beside the server thread (bootstrap_tasks.h).
+//
 // Threads: construct, Start and destroy on the GUI thread. The methods marked "any thread" queue a
 // request and wake the server thread; they never touch a socket or the rules themselves. The
-// observer and bootstrap hooks are called on the server thread (see server_observer.h).
+// observer is called on the server thread (see server_observer.h).
 
 #include <atomic>
 #include <chrono>
@@ -20,7 +25,10 @@
 #include <vector>
 
 #include "app/process_state.h"
-#include "net/transport.h"
+#include "net/listener.h"
+#include "net/socket.h"
+#include "server/bootstrap_tasks.h"
+#include "server/connection_ids.h"
 #include "server/inbound_stream.h"
 #include "server/output_queue.h"
 #include "server/request_inbox.h"
@@ -45,14 +53,22 @@ struct ServerLimits {
     std::chrono::seconds logonDeadline{60};
     // The shortest keep-alive cycle; a shorter "KeepAliveCycleTime" is raised to it.
     std::chrono::seconds keepAliveCycleMin{kKeepAliveCycleMin};
+    // Connections held open at once (named, unnamed and those being refused or updated); while
+    // this many are open, new ones wait in the listen queue.
+    std::size_t maxOpenConnections = 254;
+    // The id handed out before the first connection's (tests start near the wrap).
+    ConnectionId lastId = 0;
+    // The version push: what is sent and how the client's file server is reached.
+    BootstrapConfig bootstrap;
 };
 
 class ChatServer {
   public:
-    // `process`, `log` (may be null), `observer` and `bootstrap` (may be null) must outlive the
-    // server. The "Host" setting is read here: it is the server name in refusals and notices.
+    // `process`, `log` (may be null) and `observer` must outlive the server. The "Host" and
+    // "UserName" settings are read here: the server name in refusals and notices, and the sender
+    // named in a pushed update.
     ChatServer(app::ProcessState& process, app::EventLog* log, ServerObserver& observer,
-               BootstrapHooks* bootstrap = nullptr, ServerLimits limits = {});
+               ServerLimits limits = {});
     ~ChatServer();  // Stop()
 
     ChatServer(const ChatServer&) = delete;
@@ -69,13 +85,15 @@ class ChatServer {
     std::uint16_t Port() const { return port_; }
 
     // GUI thread (the thread that called Start; never from an observer callback): ends the
-    // server thread after giving queued output up to stopFlushLimit to go out, then closes every
-    // connection and the listening socket. Idempotent; the destructor calls it.
+    // bootstrap tasks and the server thread after giving queued output up to stopFlushLimit to go
+    // out, then closes every connection and the listening socket. Idempotent; the destructor
+    // calls it.
     void Stop();
 
-    // GUI thread, after the operator's own client has connected to this server and before it
+    // Any thread, after the operator's own client has connected to this server and before it
     // sends its Logon: `clientFd` is that client's socket. Only this connection may kick, ban and
-    // end the server; it gets no topic bootstrap and whispers to or from it are not traced.
+    // end the server; it gets no topic bootstrap and whispers to or from it are not traced. The
+    // request is served before the frames read in the same pass, so it precedes the Logon.
     void SetOperatorConnection(int clientFd);
 
     // Any thread: the 71-second Heartbeat "#" to every client (the main thread's keep-alive).
@@ -87,17 +105,13 @@ class ChatServer {
     // quit question; otherwise the quit is confirmed at once (QuitRequested, QuitConfirmed).
     void RequestQuit();
 
-    // Any thread (bootstrap tasks): frame and send `payload` to a client, refuse it, close it.
-    void SendToClient(ConnectionId id, std::string payload);
-    void Refuse(ConnectionId id, std::string logText, std::string clientText);
-    void CloseConnection(ConnectionId id);
-
     // The server thread's Linux thread id while it runs (for CPU accounting); 0 otherwise.
     int ServerThreadId() const { return threadId_.load(); }
 
   private:
     struct Connection {
-        explicit Connection(app::EventLog* log) : inbound(log) {}
+        Connection(net::Socket s, app::EventLog* log) : socket(std::move(s)), inbound(log) {}
+        net::Socket socket;
         InboundStream inbound;
         OutputQueue output;
         std::unique_ptr<FileBlockSink> sink;  // the file block being received, if wanted
@@ -107,22 +121,25 @@ class ChatServer {
         SteadyTime closeBy{};
     };
     class StreamHandler;
+    class TaskPort;
 
+    void Wake();
     void Run();
     int WaitTimeoutMs();
-    void ServeSockets();
+    void WaitAndServe();
     void ReadFrom(ConnectionId id);
     void AcceptPending();
+    void CloseSocket(Connection& connection);
     void ServeRequests();
     void Serve(const Request& request);
     void FlushAll();
     void FinishClosing();
     void FlushBeforeStop();
 
-    void OnAccepted(ConnectionId id);
+    void OnAccepted(net::Socket socket);
     void OnPeerClosed(ConnectionId id);
     void MarkBroken(ConnectionId id);
-    void BeginClose(ConnectionId id, Connection& connection);
+    void BeginClose(Connection& connection);
     void ConfirmQuit();
 
     template <typename Rule>
@@ -134,19 +151,21 @@ class ChatServer {
     app::ProcessState& process_;
     app::EventLog* log_;
     ServerObserver& observer_;
-    BootstrapHooks* bootstrap_;
     const ServerLimits limits_;
     SystemClock clock_;
 
     std::mutex mutex_;  // the server lock: guards core_
     ServerCore core_;
 
-    net::Transport transport_;
+    net::Listener listener_;
+    net::Socket wake_;  // eventfd: a request is waiting, or Stop was called
     std::shared_ptr<RequestInbox> inbox_;
+    std::unique_ptr<TaskPort> taskPort_;
+    std::unique_ptr<BootstrapTasks> tasks_;
+    ConnectionIds ids_;                               // server thread only
     std::map<ConnectionId, Connection> connections_;  // server thread only
     std::vector<ConnectionId> broken_;                // found while executing actions
     std::vector<ConnectionId> dirty_;                 // output queued since the last flush
-    int listener_ = -1;
     std::uint16_t port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<int> threadId_{0};

@@ -25,6 +25,14 @@ struct PeerEndpoint {
     bool operator==(const PeerEndpoint&) const = default;
 };
 
+// The last FileHeader on one connection: who sends the next file block on it, and its name.
+struct PendingFileHeader {
+    std::string sender;
+    std::string fileName;
+
+    bool operator==(const PendingFileHeader&) const = default;
+};
+
 struct ConnectionRecord {
     ConnectionId id = 0;
     std::int32_t logonTime = 0;  // date value of the accepted Logon
@@ -32,10 +40,12 @@ struct ConnectionRecord {
     std::int32_t color = 0;
     std::string address;  // dotted peer address, "" if it could not be read
     std::int16_t version = 0;
-    // Not on the wire: the peer's port (to recognise the operator's own connection) and the
-    // moment of the accept (for the logon deadline).
+    // Not on the wire: the peer's port (to recognise the operator's own connection), the
+    // moment of the accept (for the logon deadline) and the file header its next file block
+    // goes with.
     std::uint16_t peerPort = 0;
     SteadyTime acceptedAt{};
+    PendingFileHeader pendingFile;
 
     bool LoggedOn() const { return !name.empty(); }
 };

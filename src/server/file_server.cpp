@@ -1,5 +1,9 @@
 #include "server/file_server.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 #include <map>
@@ -30,8 +34,11 @@ namespace {
 
 // One accepted connection: its own stream, FileHeader and receive.
 struct Peer final : InboundStream::Handler {
-    Peer(const FileServerSetup& serverSetup, int connection)
-        : setup(serverSetup), fd(connection), stream(serverSetup.log, net::FrameRole::FileServer) {}
+    Peer(const FileServerSetup& serverSetup, net::Socket connection)
+        : setup(serverSetup),
+          socket(std::move(connection)),
+          fd(socket.fd()),
+          stream(serverSetup.log, net::FrameRole::FileServer) {}
 
     void OnFrame(const net::Frame& frame) override {
         if (auto header = net::DecodeFrame<net::FileHeader>(frame)) {
@@ -65,6 +72,7 @@ struct Peer final : InboundStream::Handler {
     }
 
     const FileServerSetup& setup;
+    net::Socket socket;
     int fd;
     InboundStream stream;
     net::FileHeader pending;
@@ -77,26 +85,48 @@ struct Peer final : InboundStream::Handler {
 
 class FileServer::Loop {
   public:
-    explicit Loop(const FileServerSetup& setup) : setup_(setup) {}
+    explicit Loop(const FileServerSetup& setup)
+        : setup_(setup), wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
     bool Listen() {
-        return transport_.NetCreateServer(setup_.port, setup_.bindAddress.empty()
-                                                           ? nullptr
-                                                           : setup_.bindAddress.c_str()) != 0;
+        return wake_.valid() &&
+               listener_.Listen(setup_.port,
+                                setup_.bindAddress.empty() ? nullptr : setup_.bindAddress.c_str());
     }
-    std::uint16_t Port() const { return transport_.LocalPort(); }
+    std::uint16_t Port() const { return listener_.LocalPort(); }
     void RequestStop() {
         stop_.store(true);
-        transport_.Wake();
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(wake_.fd(), &one, sizeof one);
     }
 
+    // One wait per pass on the wake-up event, the listener and every connection; then each
+    // ready connection is served once and what is pending is accepted.
     void Run() {
         std::vector<std::uint8_t> buffer(kReadSize);
         while (!Ending()) {
-            transport_.WaitForActivity(kPassMs);
-            for (int event = transport_.NetServerEvent(); event != net::kNetNothing && !Ending();
-                 event = transport_.NetServerEvent()) {
-                Handle(event, transport_.NetEventClient(), buffer);
+            std::vector<pollfd> watched{{wake_.fd(), POLLIN, 0}, {listener_.fd(), POLLIN, 0}};
+            std::vector<int> fds;
+            for (const auto& [fd, peer] : peers_) {
+                watched.push_back(pollfd{fd, POLLIN, 0});
+                fds.push_back(fd);
+            }
+            const int ready = ::poll(watched.data(), watched.size(), kPassMs);
+            if (ready > 0 && watched[0].revents != 0) {
+                std::uint64_t drained = 0;
+                [[maybe_unused]] const ssize_t n = ::read(wake_.fd(), &drained, sizeof drained);
+            }
+            for (std::size_t i = 0; ready > 0 && i < fds.size() && !Ending(); ++i) {
+                if (watched[i + 2].revents != 0) {
+                    Serve(fds[i], buffer);
+                }
+            }
+            if (ready > 0 && (watched[1].revents & POLLIN) != 0) {
+                for (net::Socket socket = listener_.Accept(); socket.valid();
+                     socket = listener_.Accept()) {
+                    const int fd = socket.fd();
+                    peers_[fd] = std::make_unique<Peer>(setup_, std::move(socket));
+                }
             }
             DropIdleReceives();
         }
@@ -104,7 +134,7 @@ class FileServer::Loop {
             peer->Abandon();
         }
         peers_.clear();
-        transport_.NetCloseServer();
+        listener_.Close();
     }
 
   private:
@@ -113,33 +143,32 @@ class FileServer::Loop {
                (setup_.quitRequested != nullptr && setup_.quitRequested->load());
     }
 
-    void Handle(int event, int fd, std::vector<std::uint8_t>& buffer) {
-        if (event == net::kNetConnected) {
-            peers_[fd] = std::make_unique<Peer>(setup_, fd);
-            return;
-        }
+    void Serve(int fd, std::vector<std::uint8_t>& buffer) {
         auto it = peers_.find(fd);
         if (it == peers_.end()) {
             return;
         }
         Peer& peer = *it->second;
-        if (event == net::kNetClosed) {
-            peer.Abandon();
-            peers_.erase(it);
-            return;
-        }
         // Reads what is waiting (up to a bound, so other connections get their turn): a file
         // block then costs one wake-up per few reads rather than one per read.
+        bool closed = false;
         for (int read = 0; read < kReadsPerEvent && !peer.refuse; ++read) {
             const long n = net::NetReceive(fd, buffer);
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                break;  // nothing more now
+            }
             if (n <= 0) {
-                break;  // nothing more now (EAGAIN), or the end, which comes as kNetClosed
+                closed = true;  // the end, a reset or an error
+                break;
             }
             peer.lastBytes = SteadyClock::now();
             peer.stream.Feed(std::span(buffer).first(static_cast<std::size_t>(n)), peer);
         }
         if (peer.refuse) {
             Refuse(peer);
+            peers_.erase(it);
+        } else if (closed) {
+            peer.Abandon();
             peers_.erase(it);
         }
     }
@@ -155,7 +184,6 @@ class FileServer::Loop {
                                             " tried to connect as new client - politely rejected");
         }
         peer.Abandon();
-        transport_.NetCloseConnection(peer.fd);
     }
 
     // A sender that went quiet part-way: its file is kept as it is and its connection closed.
@@ -165,7 +193,6 @@ class FileServer::Loop {
             Peer& peer = *it->second;
             if (peer.stream.InFileBlock() && SteadyClock::now() - peer.lastBytes > limit) {
                 peer.Abandon();
-                transport_.NetCloseConnection(peer.fd);
                 it = peers_.erase(it);
             } else {
                 ++it;
@@ -174,9 +201,10 @@ class FileServer::Loop {
     }
 
     const FileServerSetup& setup_;
-    net::Transport transport_;
+    net::Listener listener_;
+    net::Socket wake_;
     std::atomic<bool> stop_{false};
-    std::map<int, std::unique_ptr<Peer>> peers_;
+    std::map<int, std::unique_ptr<Peer>> peers_;  // by descriptor; each Peer owns its socket
 };
 
 FileServer::FileServer(FileServerSetup setup) : setup_(std::move(setup)) {}

@@ -4,7 +4,7 @@
 // from the server (the pushed version, sticky-topic contents). A would-be chat client that
 // reaches it by mistake gets a polite Refusal naming the real server.
 //
-// The thread sleeps in poll() (Transport::WaitForActivity) and wakes for connections, bytes, a
+// The thread sleeps in one poll() per pass and wakes for connections, bytes, a
 // stop request, or once a second to look at "FileServerHalt" and QuitRequested. Each connection
 // keeps its own FileHeader and stream state, so several senders at once never mix up names.
 // A receive that gets no bytes for `idleTimeoutMs` ends as incomplete and its connection closes.

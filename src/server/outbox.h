@@ -1,7 +1,7 @@
 #pragma once
 // What the server rules ask the I/O side to do, in the order they asked: send a frame to a
-// connection, close a connection, write an event-log line, show a server line to the operator,
-// empty the operator's input line, or hand a newcomer to the bootstrap (version push, topics).
+// connection, close a connection, write an event-log line, show a server line or notice to the
+// operator, empty the operator's input line, or hand an outdated client to the version push.
 // The rules never touch a socket; the I/O loop carries the actions out in order.
 //
 // Threads: an Outbox belongs to the thread that runs the rules (the server thread, or a test).
@@ -16,8 +16,8 @@
 
 namespace talvoro::server {
 
-// A connection's handle: the socket descriptor the transport gave it. It is also the client id
-// that names the user on the wire.
+// A connection's handle and the client id that names the user on the wire: positive, and not
+// reused for a long time (connection_ids.h).
 using ConnectionId = std::int32_t;
 
 // Where a server line goes in the operator's window: the "Main" view or the tab now selected.
@@ -30,6 +30,7 @@ struct VersionPushRequest {
     std::string address;
     std::string versionText;     // the client's version as "1.5.5.0"
     bool fileServerOff = false;  // the last field of its Logon was not 0
+    std::string senderName;      // the operator's user name: the sender of the update
 
     bool operator==(const VersionPushRequest&) const = default;
 };
@@ -53,20 +54,20 @@ struct ServerLine {
     LineTarget target = LineTarget::MainView;
     std::string text;
 };
+// The last important server message, for the operator's status bar.
+struct ServerNotice {
+    std::string text;
+};
 struct ClearOperatorInput {};
 struct StartVersionPush {
     VersionPushRequest request;
-};
-struct SendStickyTopics {
-    ConnectionId id = 0;
-    bool fileServerOff = false;
 };
 
 }  // namespace action
 
 using Action =
-    std::variant<action::Send, action::Close, action::Log, action::ServerLine,
-                 action::ClearOperatorInput, action::StartVersionPush, action::SendStickyTopics>;
+    std::variant<action::Send, action::Close, action::Log, action::ServerLine, action::ServerNotice,
+                 action::ClearOperatorInput, action::StartVersionPush>;
 
 class Outbox {
   public:

@@ -97,7 +97,8 @@ std::string RelayFrame(ServerState& state, ConnectionId id, const net::Frame& fr
             return {};
         case MessageKind::FileHeader:
             if (auto header = net::DecodeFrame<net::FileHeader>(frame)) {
-                state.pendingFile = {std::move(header->sender), std::move(header->fileName)};
+                state.table.Find(id)->pendingFile = {std::move(header->sender),
+                                                     std::move(header->fileName)};
             }
             return {};
         case MessageKind::KickCommand:

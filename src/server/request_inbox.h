@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "server/client_table.h"
 #include "server/outbox.h"
 
 namespace talvoro::server {
@@ -36,11 +37,20 @@ struct Refuse {
 struct Close {
     ConnectionId id = 0;
 };
+// The operator's own client connects from `peer`.
+struct SetOperator {
+    PeerEndpoint peer;
+};
+// A line, log entry or notice from a bootstrap task.
+struct Report {
+    Action action;
+};
 
 }  // namespace request
 
 using Request = std::variant<request::Heartbeat, request::StopKeepAlive, request::Quit,
-                             request::QuitAnswer, request::Send, request::Refuse, request::Close>;
+                             request::QuitAnswer, request::Send, request::Refuse, request::Close,
+                             request::SetOperator, request::Report>;
 
 class RequestInbox {
   public:

@@ -49,11 +49,12 @@ void ServerCore::SendFailed(ConnectionId id) {
 }
 
 std::optional<PendingFileHeader> ServerCore::FileBlockStarts(ConnectionId id) {
-    if (state_.table.NameOf(id).empty()) {
+    ConnectionRecord* record = state_.table.Find(id);
+    if (record == nullptr || !record->LoggedOn()) {
         return std::nullopt;
     }
-    PendingFileHeader header = state_.pendingFile;
-    state_.pendingFile.fileName.clear();
+    PendingFileHeader header = record->pendingFile;
+    record->pendingFile.fileName.clear();
     return header;
 }
 
@@ -95,15 +96,21 @@ void ServerCore::BroadcastTermination() {
 }
 
 void ServerCore::SendToClient(ConnectionId id, std::string_view payload) {
-    state_.SendToClient(id, payload);
+    if (state_.table.Find(id) != nullptr || state_.detached.contains(id)) {
+        state_.SendToClient(id, payload);
+    }
 }
 
 void ServerCore::Refuse(ConnectionId id, std::string_view logText, std::string_view clientText) {
-    state_.Refuse(id, logText, clientText);
+    if (state_.table.Find(id) != nullptr || state_.detached.contains(id)) {
+        state_.Refuse(id, logText, clientText);
+    }
 }
 
 void ServerCore::CloseConnection(ConnectionId id) {
-    state_.RemoveClient(id);
+    if (state_.table.Find(id) != nullptr || state_.detached.contains(id)) {
+        state_.RemoveClient(id);
+    }
 }
 
 void ServerCore::SetOperatorPeer(const PeerEndpoint& peer) {

@@ -48,7 +48,8 @@ class ServerCore {
     void BroadcastHeartbeat();    // the 71-second Heartbeat "#" to everyone
     void StopKeepAlive();         // after the Options dialog changed the keep-alive settings
     void BroadcastTermination();  // "** Server has been terminated!" to everyone
-    void SendToClient(ConnectionId id, std::string_view payload);  // bootstrap tasks
+    // From the bootstrap tasks; a connection that has gone meanwhile is left alone.
+    void SendToClient(ConnectionId id, std::string_view payload);
     void Refuse(ConnectionId id, std::string_view logText, std::string_view clientText);
     void CloseConnection(ConnectionId id);  // silently, e.g. at the end of a version push
 

@@ -1,10 +1,10 @@
 #pragma once
 // How the chat server reaches the operator and the rest of the program.
 //
-// Every ServerObserver and BootstrapHooks method is called on the server thread, never with the
-// server lock held. Implementations must not touch a widget there: they queue the work to the GUI
-// thread (a queued invocation, or a queue the GUI drains) and return at once. They may call the
-// cross-thread methods of ChatServer, which only queue requests.
+// Every ServerObserver method is called on the server thread, never with the server lock held.
+// Implementations must not touch a widget there: they queue the work to the GUI thread (a queued
+// invocation, or a queue the GUI drains) and return at once. They may call the cross-thread methods
+// of ChatServer, which only queue requests.
 
 #include <cstdint>
 #include <memory>
@@ -50,6 +50,10 @@ class ServerObserver {
     // A server line ("** ...") for the operator's "Main" view or the tab selected now.
     virtual void ShowServerLine(LineTarget target, std::string line) = 0;
 
+    // The last important server message (a version push done), for the status bar's last field.
+    // The default drops it.
+    virtual void ShowServerNotice(std::string text) { static_cast<void>(text); }
+
     // A kick or ban command was handled: empty the operator's input line.
     virtual void ClearOperatorInput() = 0;
 
@@ -63,9 +67,10 @@ class ServerObserver {
     // and ProcessState::QuitRequested is set; the program should now shut down.
     virtual void QuitConfirmed() = 0;
 
-    // A file block starts on `from`, announced by its last FileHeader (sender name and file
-    // name, which may be empty). Return a sink for its `length` bytes, or null to discard them.
-    // The default discards.
+    // A file block for the operator starts on `from`, announced by the last FileHeader on that
+    // same connection (sender name and file name, which may be empty: the file name is used up
+    // by one block). Return a sink for its `length` bytes, or null to discard them. The default
+    // discards.
     virtual std::unique_ptr<FileBlockSink> OpenFileReceive(ConnectionId from,
                                                            const PendingFileHeader& header,
                                                            std::uint64_t length) {
@@ -74,23 +79,6 @@ class ServerObserver {
         static_cast<void>(length);
         return nullptr;
     }
-};
-
-// The bootstrap of newcomers, run beside the server thread. Without it (null) outdated clients are
-// refused as "way too old" and no topic contents go to newcomers.
-class BootstrapHooks {
-  public:
-    virtual ~BootstrapHooks() = default;
-
-    // Start the version push for an outdated client on a thread of its own and return at once.
-    // The client has left the client table; its connection stays open until the push ends it with
-    // ChatServer::CloseConnection(request.id) or ChatServer::Refuse(request.id, ...).
-    virtual void StartVersionPush(VersionPushRequest request) = 0;
-
-    // The newly admitted client `id` has been told the open topics already (the server's own
-    // rule); unless its file server is off, start sending the sticky topics' contents. Return at
-    // once.
-    virtual void SendStickyTopics(ConnectionId id, bool fileServerOff) = 0;
 };
 
 }  // namespace talvoro::server

@@ -26,18 +26,13 @@ namespace talvoro::server {
 
 struct ServerConfig {
     std::string hostName;  // the "Host" setting: the server's name in refusals and notices
-    // False when nobody can push the program to outdated clients: they are refused instead.
-    bool versionPushAvailable = false;
+    // The "UserName" setting: the sender of a pushed update while the operator's record is not
+    // known.
+    std::string ownName;
     // A connection that has not logged on by then is closed.
     std::chrono::seconds logonDeadline{60};
     // "KeepAliveCycleTime" is held to this..kKeepAliveCycleMax seconds.
     std::chrono::seconds keepAliveCycleMin{kKeepAliveCycleMin};
-};
-
-// The last FileHeader: who sends the next file block on a chat connection, and its name.
-struct PendingFileHeader {
-    std::string sender;
-    std::string fileName;
 };
 
 struct ServerState {
@@ -54,7 +49,6 @@ struct ServerState {
     // Open connections that have no record: those handed to the version push (id -> address).
     std::map<ConnectionId, std::string> detached;
     std::int16_t serverVersion = app::kInitialServerVersion;
-    PendingFileHeader pendingFile;
     TopicRegistry topics;         // the open topics, from the topic frames relayed
     ConnectionId operatorId = 0;  // the operator's own client's connection, 0 while unknown
     std::optional<PeerEndpoint> operatorPeer;

@@ -1,6 +1,7 @@
 #include "transfer/incoming_file.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -9,6 +10,7 @@
 #include "app/date_time.h"
 #include "app/event_log.h"
 #include "transfer/received_name.h"
+#include "transfer/topic_contents.h"
 #include "transfer/transfer_names.h"
 
 namespace talvoro::transfer {
@@ -37,7 +39,19 @@ std::unique_ptr<IncomingFile> IncomingFiles::Begin(const net::FileHeader& header
         return nullptr;
     }
     if (header.sender == kTopicContentSender) {
-        return nullptr;
+        if (!fromLoggedOnServer) {
+            Log(true, "Topic contents refused: not sent by the server");
+            return nullptr;
+        }
+        StartedOne();
+        auto pack = std::unique_ptr<IncomingFile>(
+            new IncomingFile(*this, header.sender, header.fileName, length));
+        pack->topicPack_ = true;
+        pack->tooLarge_ = length > kMaxFileSize;
+        if (!pack->tooLarge_) {
+            pack->TakeTemp(CreateTemp());
+        }
+        return pack;
     }
     const std::int32_t now = setup_.clock ? setup_.clock() : app::NowDateValue();
     std::string name = ReceivedFileName(header.fileName, fromLoggedOnServer, now);
@@ -51,12 +65,13 @@ std::unique_ptr<IncomingFile> IncomingFiles::Begin(const net::FileHeader& header
         file->tooLarge_ = true;
         return file;
     }
-    ::mkdir(TransferDir().c_str(), 0755);  // exists already after the first file
-    if (std::optional<TempFile> temp = TempFile::Create(TransferDir())) {
-        file->temp_.emplace(std::move(*temp));
-    }
-    file->writeFailed_ = !file->temp_.has_value();
+    file->TakeTemp(CreateTemp());
     return file;
+}
+
+std::optional<TempFile> IncomingFiles::CreateTemp() {
+    ::mkdir(TransferDir().c_str(), 0755);  // exists already after the first file
+    return TempFile::Create(TransferDir());
 }
 
 void IncomingFiles::Detach() {
@@ -83,6 +98,13 @@ IncomingFile::IncomingFile(IncomingFiles& owner, std::string sender, std::string
                            std::uint32_t length)
     : owner_(owner), sender_(std::move(sender)), fileName_(std::move(fileName)), length_(length) {}
 
+void IncomingFile::TakeTemp(std::optional<TempFile> temp) {
+    if (temp) {
+        temp_.emplace(std::move(*temp));
+    }
+    writeFailed_ = !temp_.has_value();
+}
+
 IncomingFile::~IncomingFile() {
     if (!finished_) {
         Finish(false);
@@ -98,6 +120,9 @@ void IncomingFile::Write(std::span<const std::uint8_t> bytes) {
 
 ReceiveOutcome IncomingFile::Finish(bool complete) {
     finished_ = true;
+    if (topicPack_) {
+        return FinishTopicPack(complete);
+    }
     const std::string time = owner_.TimeText();
     const std::string path = owner_.TransferDir() + fileName_;
     ReceiveOutcome outcome = ReceiveOutcome::Received;
@@ -133,6 +158,45 @@ ReceiveOutcome IncomingFile::Finish(bool complete) {
             }
         }
     });
+    temp_.reset();
+    owner_.EndedOne();
+    return outcome;
+}
+
+// The pack is unpacked in a folder of its own, so that no file in the transfer directory is
+// touched and two packs never meet.
+ReceiveOutcome IncomingFile::FinishTopicPack(bool complete) {
+    ReceiveOutcome outcome = ReceiveOutcome::Received;
+    UnpackedTopics unpacked;
+    std::string scratch = owner_.TransferDir() + ".topics-XXXXXX";
+    if (tooLarge_) {
+        outcome = ReceiveOutcome::TooLarge;
+        unpacked.fault = std::to_string(length_) + " Bytes is more than allowed";
+    } else if (!complete || arrived_ != length_) {
+        outcome = ReceiveOutcome::Partial;
+        unpacked.fault = "only " + std::to_string(arrived_) + " of " + std::to_string(length_) +
+                         " Bytes arrived";
+    } else if (writeFailed_ || ::mkdtemp(scratch.data()) == nullptr) {
+        outcome = ReceiveOutcome::CannotWrite;
+        unpacked.fault = "could not be stored";
+    } else {
+        scratch += '/';
+        const std::string pack = scratch + "pack.kwp";
+        if (temp_->Commit(pack)) {
+            unpacked = UnpackTopicContents(pack, fileName_, scratch);
+        } else {
+            unpacked.fault = "could not be stored";
+        }
+        ::unlink(pack.c_str());
+        ::rmdir(scratch.c_str());
+    }
+    if (!unpacked.fault.empty()) {
+        owner_.Log(true, "Topic contents refused: " + unpacked.fault);
+        outcome = outcome == ReceiveOutcome::Received ? ReceiveOutcome::CannotWrite : outcome;
+    } else {
+        owner_.Tell(
+            [&](TransferEvents& events) { events.TopicContents(std::move(unpacked.contents)); });
+    }
     temp_.reset();
     owner_.EndedOne();
     return outcome;

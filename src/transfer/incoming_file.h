@@ -11,6 +11,10 @@
 // file names (transfer/received_name.h); a block above the size limit is dropped without writing;
 // a sender that stops part-way leaves a partial file that is reported.
 //
+// A pack of sticky-topic contents (sender "[TC]") is taken only from the server this client is
+// logged on to; it is unpacked when it has arrived whole and handed over as TopicContents, and
+// removed again. A pack that is incomplete or unsound is logged and dropped.
+//
 // Thread: IncomingFiles::Begin and Detach any thread (they lock); one IncomingFile is used by one
 // thread. An IncomingFile must not outlive its IncomingFiles.
 
@@ -65,6 +69,8 @@ class IncomingFile {
     friend class IncomingFiles;
     IncomingFile(IncomingFiles& owner, std::string sender, std::string fileName,
                  std::uint32_t length);
+    void TakeTemp(std::optional<TempFile> temp);  // none: nothing can be written
+    ReceiveOutcome FinishTopicPack(bool complete);
 
     IncomingFiles& owner_;
     std::string sender_;
@@ -75,6 +81,7 @@ class IncomingFile {
     bool tooLarge_ = false;
     bool writeFailed_ = false;
     bool finished_ = false;
+    bool topicPack_ = false;  // fileName_ holds the pack's entry names
 };
 
 class IncomingFiles {
@@ -84,7 +91,7 @@ class IncomingFiles {
     // A file block of `length` bytes starts after `header`. `fromLoggedOnServer`: it came from
     // the address of the server this client is logged on to (only then may it be the update).
     // Returns the receiver for its bytes, or null when the block is to be dropped (no sender, or
-    // a topic-content pack, which another part unpacks).
+    // a topic-content pack from anyone but the server).
     std::unique_ptr<IncomingFile> Begin(const net::FileHeader& header, std::uint32_t length,
                                         bool fromLoggedOnServer);
 
@@ -106,6 +113,8 @@ class IncomingFiles {
             report(*setup_.events);
         }
     }
+    // A new file in the transfer directory to receive into; none when it cannot be made.
+    std::optional<TempFile> CreateTemp();
     std::string TimeText() const;
     void Log(bool isError, const std::string& text) const;
 

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 #include "transfer/file_io.h"
 #include "transfer/restart_helper_image.h"
@@ -33,6 +35,27 @@ std::vector<std::string> RestartHelperArguments(const std::string& executable,
                                                 std::span<const std::string> programArgs) {
     std::vector<std::string> arguments{executable, dataDir};
     arguments.insert(arguments.end(), programArgs.begin(), programArgs.end());
+    return arguments;
+}
+
+std::string AbsoluteDataDir(const std::string& dataDir) {
+    std::error_code error;
+    std::string path = std::filesystem::absolute(dataDir, error).lexically_normal().string();
+    if (error || path.empty()) {
+        return dataDir;
+    }
+    if (path.back() != '/') {
+        path += '/';
+    }
+    return path;
+}
+
+std::vector<std::string> RestartProgramArguments(bool serviceMode, const std::string& dataDir) {
+    std::vector<std::string> arguments;
+    if (serviceMode) {
+        arguments.emplace_back("/service");
+    }
+    arguments.push_back(AbsoluteDataDir(dataDir));
     return arguments;
 }
 

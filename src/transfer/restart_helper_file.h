@@ -21,6 +21,15 @@ std::vector<std::string> RestartHelperArguments(const std::string& executable,
                                                 const std::string& dataDir,
                                                 std::span<const std::string> programArgs);
 
+// The data directory as an absolute path ending in "/": the restart helper runs in the data
+// directory and starts the new version in the program's own folder, where a relative one would
+// name another folder. `dataDir` is returned unchanged when it is absolute already.
+std::string AbsoluteDataDir(const std::string& dataDir);
+
+// The arguments that start the program again in the same profile from any working directory:
+// "/service" when it runs as a service, then the (absolute) data directory.
+std::vector<std::string> RestartProgramArguments(bool serviceMode, const std::string& dataDir);
+
 // The warning a restart helper left in `dataDir` (ending in "/") after it gave up, to be shown in
 // a message box titled kUpdateTroublesTitle; the file is removed so that it is shown once. Empty
 // when there is none.

@@ -6,8 +6,17 @@
 // Thread: any thread; implementations must be safe to call from several threads at once.
 
 #include <string>
+#include <vector>
 
 namespace talvoro::transfer {
+
+// One saved sticky topic from the server: the rich text for the topic view numbered `view`.
+struct TopicContent {
+    int view = 0;
+    std::string rtf;
+
+    bool operator==(const TopicContent&) const = default;
+};
 
 class TransferEvents {
   public:
@@ -25,6 +34,9 @@ class TransferEvents {
     // A send worker started (true) or finished (false): "&Transfer to" follows it, and on the end
     // the away timer is reset.
     virtual void SendWorkerRunning(bool running) = 0;
+    // The server's pack of sticky-topic contents arrived whole and sound: load each into the
+    // view it names (a view that shows no topic is skipped).
+    virtual void TopicContents(std::vector<TopicContent> contents) = 0;
 };
 
 }  // namespace talvoro::transfer

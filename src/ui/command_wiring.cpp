@@ -118,6 +118,7 @@ OptionsActions OptionsActionsOf(MainWindow& window, chat::ChatClient& chat,
         chat::RebuildUserList(chat.Context());
     };
     options.startFileServer = actions.startFileServer;
+    options.stopFileServer = actions.stopFileServer;
     options.sendFileReceiveStatus = [&chat](bool refused) {
         chat.Context().link.SendToServer(net::FileReceiveStatusToServer{refused}.Encode());
     };

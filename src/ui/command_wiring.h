@@ -25,9 +25,10 @@ struct AppCommandActions {
     std::function<void()> saveSettings;      // writes the preferences file
     std::function<void()> stopKeepAlive;     // this process's server re-arms its keep-alive
     std::function<void()> restartAwayTimer;  // a running away timer starts over
-    // Starts the file server of a client that receives files again. Nothing fills it until the
-    // file server exists; without it the switch is saved and announced by nobody.
+    // The file server of a client: started when it receives files again, stopped when it no
+    // longer does. Empty in tests that have none.
     std::function<void()> startFileServer;
+    std::function<void()> stopFileServer;
 };
 
 // What the menus need to know now, taken from the chat model.

@@ -239,8 +239,10 @@ void RunOptionsEffects(const std::vector<app::OptionsEffect>& effects,
             case OptionsEffect::StartFileServer:
                 run(actions.startFileServer);
                 break;
-            case OptionsEffect::SendFileReceiveAllowed:
             case OptionsEffect::SendFileReceiveRefused:
+                run(actions.stopFileServer);
+                [[fallthrough]];
+            case OptionsEffect::SendFileReceiveAllowed:
                 if (actions.sendFileReceiveStatus) {
                     actions.sendFileReceiveStatus(effect == OptionsEffect::SendFileReceiveRefused);
                 }

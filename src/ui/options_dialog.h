@@ -55,7 +55,10 @@ class OptionsDialog : public QDialog {
 // The side effects of a Save, each optional; run in the order the save returned them.
 struct OptionsActions {
     std::function<void()> rebuildUserList;
-    std::function<void()> startFileServer;  // the file server (none exists yet in this program)
+    // A client's file server: started when receiving is switched on (it tells the server "0"
+    // itself), stopped when it is switched off, before the server is told "1".
+    std::function<void()> startFileServer;
+    std::function<void()> stopFileServer;
     std::function<void(bool refused)> sendFileReceiveStatus;
     std::function<void()> stopKeepAlive;     // on the server thread, through its request inbox
     std::function<void()> restartAwayTimer;  // a running away timer starts over

@@ -7,8 +7,11 @@
 #include "app/exit_codes.h"
 #include "app/startup.h"
 #include "net/host_info.h"
+#include "transfer/restart_helper_file.h"
+#include "transfer/transfer_names.h"
 #include "ui/open_dialogs.h"
 #include "ui/run_loop.h"
+#include "ui/text_edge.h"
 
 namespace talvoro::ui {
 
@@ -86,10 +89,24 @@ std::string ProgramLogonSteps::HostName() {
     return net::NetHostName();
 }
 
+void ShowUpdateTroubles(const std::string& dataDir) {
+    if (const std::optional<std::string> text = transfer::TakeUpdateTroubles(dataDir)) {
+        // The text names the executable: a file name in the file system's encoding.
+        QMessageBox::warning(
+            nullptr, ToQt(transfer::kUpdateTroublesTitle),
+            QString::fromLocal8Bit(text->data(), static_cast<qsizetype>(text->size())));
+    }
+}
+
 int RunProgramLogon(app::ProcessState& state, app::TerminationSignals* termination,
                     std::vector<std::string> arguments) {
     // The window may hide to the tray; only the run loop decides when the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
+    ShowUpdateTroubles(state.DataDir);
+    // The restart helper and "reconnect" start the program from other folders: the data directory
+    // goes to them as an absolute path, with the service switch the user gave.
+    state.DataDir = transfer::AbsoluteDataDir(state.DataDir);
+    arguments = transfer::RestartProgramArguments(state.ServiceMode, state.DataDir);
     ProgramLogonSteps steps(state, termination, net::kConnectTimeoutMs, std::move(arguments));
     LogonOptions options;
     options.dialogServices = DesktopLogonServices();

@@ -54,6 +54,10 @@ class ProgramLogonSteps : public LogonSteps {
     bool sessionRan_ = false;
 };
 
+// The warning a restart helper left in `dataDir` after it could not replace the program, in a
+// message box titled "Talvoro Update Troubles"; shown once (the warning is removed).
+void ShowUpdateTroubles(const std::string& dataDir);
+
 // The logon step with the real steps and desktop services, up to the end of the program.
 // `arguments` are the program's command-line arguments after its name. Returns the exit code.
 int RunProgramLogon(app::ProcessState& state, app::TerminationSignals* termination,

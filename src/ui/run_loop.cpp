@@ -108,10 +108,7 @@ std::optional<int> RunLoop::Run() {
     if (server) {
         WireServer();
     }
-    session_.SendLogon();
-    if (!server && state_.settings.FileServerHalt.load() == 0) {
-        transfer_->StartFileServer();
-    }
+    session_.SendLogon();  // the file server starts once the server has welcomed this client
     ArmAwayTimer();
 
     CheckQuit();
@@ -130,6 +127,11 @@ void RunLoop::Build() {
 
     chat::ChatHooks hooks;
     hooks.awayReset = [this] { AwayReset(); };
+    hooks.welcomed = [this] {
+        if (!state_.ServerRunning.load() && state_.settings.FileServerHalt.load() == 0) {
+            transfer_->StartFileServer();
+        }
+    };
     hooks.executablePath = services_.executablePath;
     hooks.executableArguments = services_.executableArguments;
     hooks.writeRestartHelper = [](const std::string& path) { transfer::WriteRestartHelper(path); };
@@ -166,6 +168,8 @@ void RunLoop::WireWindow() {
     actions.requestQuit = [this] { RequestQuit(); };
     actions.toggleAway = [this] { ToggleAway(); };
     actions.saveSettings = [this] { SaveSettings(); };
+    actions.startFileServer = [this] { transfer_->StartFileServer(); };
+    actions.stopFileServer = [this] { transfer_->StopFileServer(); };
     actions.stopKeepAlive = [this] {
         if (services_.server != nullptr) {
             services_.server->StopKeepAlive();

@@ -7,6 +7,7 @@
 
 #include "app/date_time.h"
 #include "app/identifiers.h"
+#include "chat/topic_archive.h"
 #include "chat/user_list.h"
 #include "net/host_info.h"
 #include "ui/main_window.h"
@@ -86,6 +87,14 @@ class TransferHub::Events final : public transfer::TransferEvents,
             s.chat->SetSendWorkerRunning(running);
             if (!running && s.awayReset) {
                 s.awayReset();
+            }
+        });
+    }
+
+    void TopicContents(std::vector<transfer::TopicContent> contents) override {
+        Post([contents = std::move(contents)](TransferHubSetup& s) {
+            for (const transfer::TopicContent& content : contents) {
+                chat::LoadTopicContent(s.chat->Context(), content.view, content.rtf);
             }
         });
     }

@@ -37,6 +37,8 @@ class SessionDispatch : public test::ChatFixture {
 TEST_F(SessionDispatch, welcome_roster_learns_own_id_and_server_name_and_fills_the_list) {
     net::UserRecord cid = User(6, "cid", 1550);
     cid.away = cid.fileReceiveDisabled = true;
+    int welcomed = 0;  // the file server starts here, never for a refused client
+    ctx().hooks.welcomed = [&] { ++welcomed; };
     ReceiveRoster({User(1, "srv"), cid, User(9, "alice")}, 1550);
     EXPECT_EQ(ctx().own.id, 9);
     EXPECT_EQ(ctx().serverName, "srv");
@@ -52,6 +54,8 @@ TEST_F(SessionDispatch, welcome_roster_learns_own_id_and_server_name_and_fills_t
     EXPECT_EQ(view.Row("cid").icon, RowIcon::Away);
     EXPECT_TRUE(users().NoFileReceiveList.Contains(6));
     EXPECT_FALSE(state.NewContent);
+    ReceiveRoster({User(12, "dan")}, 1550);  // another user joins later
+    EXPECT_EQ(welcomed, 1);
 }
 
 TEST_F(SessionDispatch, each_kind_has_its_effect_and_every_frame_counts) {

@@ -121,6 +121,20 @@ TEST_F(TopicArchive, topics_and_their_content_survive_a_shutdown_and_restart) {
     EXPECT_TRUE(ctx().pendingRestores.empty());
 }
 
+// A late joiner's sticky topics from the server: only a view that shows a topic takes text.
+TEST_F(TopicArchive, server_topic_content_loads_only_into_an_open_topic_view) {
+    Open(9, "News", true);
+    const std::string rtf = "{\\rtf1 from the server\\par}";
+    EXPECT_FALSE(LoadTopicContent(ctx(), kMainView, rtf));
+    EXPECT_FALSE(LoadTopicContent(ctx(), kFirstTopicView + 1, rtf));  // no such topic
+    EXPECT_FALSE(LoadTopicContent(ctx(), kFirstTopicView, "plain text"));
+    EXPECT_EQ(state.UnreadTabs[1], 0);
+    EXPECT_TRUE(LoadTopicContent(ctx(), kFirstTopicView, rtf));
+    EXPECT_EQ(view.Text(kFirstTopicView), "from the server\n");
+    EXPECT_EQ(state.UnreadTabs[1], 1);
+    EXPECT_EQ(view.Lines(kMainView).size(), 3U);  // welcome, joined, spawn: Main untouched
+}
+
 TEST_F(TopicArchive, a_damaged_topics_ini_restores_what_is_sound) {
     app::IniWriter ini("Prefs");
     ini.AddText("TopicTitle1", "Main");  // a fixed tab's title: skipped

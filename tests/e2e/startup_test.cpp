@@ -11,7 +11,7 @@
 
 #include "net/connection.h"
 #include "net/frame.h"
-#include "net/message_kind.h"
+#include "net/messages.h"
 #include "net/transport.h"
 #include "support/program_process.h"
 #include "support/temp_dir.h"
@@ -66,17 +66,16 @@ TEST_F(ProgramTest, sigterm_and_sigint_end_the_program_in_order_even_with_a_box_
     ASSERT_EQ(inDialog.size(), 2U);
     EXPECT_TRUE(inDialog[1].ends_with(" INFO: Terminated")) << inDialog[1];
 
-    net::Transport server;
-    ASSERT_NE(server.NetCreateServer(0, "127.0.0.1"), 0);
+    net::Listener server;
+    ASSERT_TRUE(server.Listen(0, "127.0.0.1"));
     std::ofstream(data_.file("Talvoro.ini"), std::ios::binary)
         << "[Prefs]\r\nUsername=bob\r\nHost=127.0.0.1\r\nPort=" << server.LocalPort()
         << "\r\nAutoLogon=1\r\nAwayMessage=0\r\n";
     const Lines lines = RunUntilSignal(SIGINT, [&](const Lines& log) {
-        if (server.NetServerEvent() == net::kNetConnected) {
-            const int client = server.NetEventClient();
-            const std::string refusal(1, net::KindChar(net::MessageKind::Refusal));
-            net::NetSend(client, *net::EncodeFrame(0, refusal + "** Server has been terminated!"));
-            server.NetCloseConnection(client);
+        if (const net::Socket client = server.Accept(); client.valid()) {
+            net::NetSend(
+                client.fd(),
+                *net::EncodeFrame(0, net::Refusal{"** Server has been terminated!"}.Encode()));
         }
         if (log.size() < 2 || !log[1].ends_with(" INFO: Running as CLIENT")) {
             return false;

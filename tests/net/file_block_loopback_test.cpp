@@ -19,7 +19,7 @@ class FileBlock : public LoopbackServer {
     void SetUp() override {
         LoopbackServer::SetUp();
         pair = ConnectAccepted();
-        ASSERT_GE(pair.server, 0);
+        ASSERT_TRUE(pair.server.valid());
     }
     std::string WriteFile(const std::string& content) {
         std::ofstream(dir.file("source"), std::ios::binary) << content;
@@ -31,10 +31,11 @@ class FileBlock : public LoopbackServer {
     // never ends fails the test instead of hanging it.
     std::optional<bool> Receive(int idleTimeoutMs = 10000, const char* name = "received") {
         auto result = std::async(std::launch::async, [=, this] {
-            return net::NetReceiveFile(pair.server, dir.file(name), idleTimeoutMs);
+            return net::NetReceiveFile(pair.server.fd(), dir.file(name), idleTimeoutMs);
         });
         if (result.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
-            ::shutdown(pair.server, SHUT_RDWR);  // ends the receive so the thread can be joined
+            ::shutdown(pair.server.fd(),
+                       SHUT_RDWR);  // ends the receive so the thread can be joined
             result.get();
             return std::nullopt;
         }
@@ -55,8 +56,9 @@ std::string Header(std::uint32_t length) {
 
 TEST_F(FileBlock, sends_an_empty_file_as_a_twelve_byte_block_and_leaves_what_follows) {
     ASSERT_TRUE(net::NetSendFile(pair.client.fd(), WriteFile("")));
-    ASSERT_EQ(NextEvent(), net::kNetFileBlock);
-    EXPECT_EQ(ReceiveExactly(pair.server, 12), Header(0));
+    ASSERT_TRUE(net::WaitReady(pair.server.fd(), POLLIN, 10000));
+    EXPECT_EQ(net::NetClientEvent(pair.server.fd()), net::kNetFileBlock);
+    EXPECT_EQ(ReceiveExactly(pair.server.fd(), 12), Header(0));
 
     ASSERT_TRUE(net::NetSendFile(pair.client.fd(), dir.file("source")));
     const std::string_view frame("\x08\x00\x01\x95hi", 6);
@@ -64,7 +66,7 @@ TEST_F(FileBlock, sends_an_empty_file_as_a_twelve_byte_block_and_leaves_what_fol
     EXPECT_EQ(Receive(), std::optional(true));
     EXPECT_TRUE(std::filesystem::exists(dir.file("received")));
     EXPECT_EQ(ReadFileText(dir.file("received")), "");
-    EXPECT_EQ(ReceiveExactly(pair.server, 6), frame);  // bytes after the block stay unread
+    EXPECT_EQ(ReceiveExactly(pair.server.fd(), 6), frame);  // bytes after the block stay unread
 }
 
 TEST_F(FileBlock, carries_32_mib_unchanged) {
@@ -96,7 +98,7 @@ TEST_F(FileBlock, send_fails_on_an_unreadable_source_and_receive_on_a_wrong_tag)
     EXPECT_FALSE(net::NetSendFile(pair.client.fd(), dir.file("does-not-exist")));
     EXPECT_FALSE(net::NetSendFile(pair.client.fd(), dir.dir()));  // a directory
     ASSERT_TRUE(SendRaw("!"));
-    EXPECT_EQ(ReceiveExactly(pair.server, 1), "!");  // the failed sends sent nothing
+    EXPECT_EQ(ReceiveExactly(pair.server.fd(), 1), "!");  // the failed sends sent nothing
     ASSERT_TRUE(SendRaw(std::string_view("KWMGSFLX\x01\x00\x00\x00x", 13)));
     EXPECT_EQ(Receive(), std::optional(false));
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Fixture of the loopback tests: a Transport listening on 127.0.0.1 at a port the system picks,
-// with bounded helpers to connect clients, wait for server events and read exact byte counts.
+// Fixture of the loopback tests: a Listener on 127.0.0.1 at a port the system picks, with bounded
+// helpers to connect clients, accept them and read exact byte counts.
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -49,40 +49,36 @@ class LoopbackServer : public ::testing::Test {
   protected:
     struct Pair {
         net::Socket client;
-        int server = -1;  // the accepted connection's descriptor, owned by the transport
+        net::Socket server;  // the accepted end
     };
 
     void SetUp() override {
-        ASSERT_GT(transport.NetCreateServer(0, "127.0.0.1"), 0);
-        port = transport.LocalPort();
+        ASSERT_TRUE(listener.Listen(0, "127.0.0.1"));
+        port = listener.LocalPort();
         ASSERT_NE(port, 0);
     }
 
     net::Socket Connect() const { return net::NetOpenConnection("127.0.0.1", port, 5000); }
 
-    // The next server event, waiting up to `timeout` for one; kNetNothing if none came.
-    int NextEvent(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        int event = transport.NetServerEvent();
-        while (event == net::kNetNothing && std::chrono::steady_clock::now() < deadline) {
-            transport.WaitForActivity(100);
-            event = transport.NetServerEvent();
+    // The next accepted connection, waiting up to `timeout`; invalid if none came.
+    net::Socket Accept(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        if (!net::WaitReady(listener.fd(), POLLIN, static_cast<int>(timeout.count()))) {
+            return {};
         }
-        return event;
+        return listener.Accept();
     }
 
-    // A connected client and the server side of it; a failure (server stays -1) if the accept was
-    // not seen.
+    // A connected client and the server side of it.
     Pair ConnectAccepted() {
-        Pair pair{Connect(), -1};
-        if (pair.client.valid() && NextEvent() == net::kNetConnected) {
-            pair.server = transport.NetEventClient();
+        Pair pair{Connect(), {}};
+        if (pair.client.valid()) {
+            pair.server = Accept();
         }
-        EXPECT_GE(pair.server, 0) << "the server did not accept a connection";
+        EXPECT_TRUE(pair.server.valid()) << "the server did not accept a connection";
         return pair;
     }
 
-    net::Transport transport;
+    net::Listener listener;
     std::uint16_t port = 0;
 };
 

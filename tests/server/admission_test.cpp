@@ -17,8 +17,6 @@ net::UserRoster RosterOf(const Sent& sent) {
 
 class Admission : public CoreTest {
   protected:
-    using CoreTest::CoreTest;
-
     // Only `id` was sent "** <clientText> SERVER srvhost!", then closed.
     void ExpectRefused(ConnectionId id, const std::string& clientText) {
         EXPECT_EQ(Sends(),
@@ -40,17 +38,6 @@ TEST_F(Admission, refuses_the_17th_connection_without_a_record) {
               std::vector<std::string>{"** Client could not connect (too many users) (12:34:56)"});
     EXPECT_EQ(Logs(),
               std::vector<std::string>{"Client could not connect (too many users) (10.0.0.26)"});
-}
-
-TEST_F(Admission, refuses_a_banned_address_at_connect_time_before_any_logon) {
-    JoinOperator();
-    Join(7, "bob", "10.0.0.7");
-    Receive(kOperator, K(MessageKind::BanCommand) + "**ban bob");
-    Forget();
-    Accept(8, "10.0.0.7");
-    ExpectRefused(8, "You are already banned at");
-    EXPECT_EQ(core.RecordCount(), 1U);
-    EXPECT_EQ(Logs(), std::vector<std::string>{"Banned client tried to connect (10.0.0.7)"});
 }
 
 TEST_F(Admission, refuses_empty_names_and_names_equal_after_case_folding) {
@@ -115,8 +102,7 @@ TEST_F(Admission, a_name_with_line_breaks_cannot_forge_a_log_record) {
 
 TEST_F(Admission, applies_the_version_rules) {
     const char* const sorry = "Sorry, you can't connect to";
-    const char* const tooOld =
-        "Your client version is way too old. Upgrade to at least version 1.6.0.0 and reconnect to";
+    const char* const push = "";  // handed to the version push
     const char* const tooNew =
         "Your client version 1.6.0.0 can't be handled by the server.\n** I'm sorry, you won't be "
         "able to connect to";
@@ -124,8 +110,8 @@ TEST_F(Admission, applies_the_version_rules) {
         std::int32_t version;
         std::int32_t oldest;  // server version it accepts
         const char* refusal;  // null: admitted
-    } cases[] = {{1399, 1550, sorry},   {1600, 1399, sorry},  {1400, 1550, tooOld},
-                 {1599, 1550, tooOld},  {1600, 1601, tooNew}, {100000, 1550, sorry},
+    } cases[] = {{1399, 1550, sorry},   {1600, 1399, sorry},  {1400, 1550, push},
+                 {1599, 1550, push},    {1600, 1601, tooNew}, {100000, 1550, sorry},
                  {1600, 1600, nullptr}, {1700, 1400, nullptr}};  // 100000: -31072 as 16 bits
     ConnectionId id = 10;
     for (const auto& [version, oldest, refusal] : cases) {
@@ -135,6 +121,9 @@ TEST_F(Admission, applies_the_version_rules) {
         Logon(id, "user" + std::to_string(id), version, oldest);
         if (refusal == nullptr) {
             EXPECT_EQ(Sends().at(0).payload[0], net::KindChar(MessageKind::UserRoster));
+        } else if (refusal == push) {
+            EXPECT_TRUE(Sends().empty());
+            EXPECT_EQ(All<action::StartVersionPush>().size(), 1U);
         } else {
             ExpectRefused(id, refusal);
         }
@@ -157,24 +146,22 @@ TEST_F(Admission, a_second_logon_or_one_without_a_record_has_no_effect) {
     EXPECT_EQ(core.RecordCount(), 1U);
 }
 
-class AdmissionWithPush : public Admission {
-  protected:
-    AdmissionWithPush() : Admission(true) {}
-};
-
-TEST_F(AdmissionWithPush, hands_an_outdated_client_to_the_version_push_which_may_refuse_it) {
+TEST_F(Admission, hands_an_outdated_client_to_the_version_push_which_may_refuse_it) {
+    JoinOperator("op");
     Accept(8, "10.0.0.8");
     Forget();
     Logon(8, "old", 1550, 1500, true);
     EXPECT_TRUE(Sends().empty());
     EXPECT_EQ(All(&action::StartVersionPush::request),
-              (std::vector<VersionPushRequest>{{8, "old", "10.0.0.8", "1.5.5.0", true}}));
+              (std::vector<VersionPushRequest>{{8, "old", "10.0.0.8", "1.5.5.0", true, "op"}}));
     EXPECT_TRUE(Closed().empty());
-    Logon(8, "old2");  // out of the table now: ignored
-    EXPECT_EQ(core.RecordCount(), 0U);
+    Logon(8, "old2");                   // out of the table now: ignored
+    EXPECT_EQ(core.RecordCount(), 1U);  // the operator's
     core.Refuse(8, "gone", "bye");
     ExpectRefused(8, "bye");
     EXPECT_EQ(Logs(), std::vector<std::string>{"gone (10.0.0.8)"});
+    core.Refuse(8, "twice", "bye");  // a task's late request for a connection that has gone
+    EXPECT_TRUE(Take().empty());
 }
 
 TEST_F(Admission, the_newcomer_gets_the_whole_roster_last_and_everyone_else_its_record) {
@@ -202,11 +189,6 @@ TEST_F(Admission, the_newcomer_gets_the_whole_roster_last_and_everyone_else_its_
         EXPECT_EQ(sent[i].payload.size() + 3, 63U);
         EXPECT_EQ(RosterOf(sent[i]).users, std::vector<net::UserRecord>{full.users[2]});
     }
-    // Topics go to newcomers, not to the operator's own client.
-    const auto topics = All<action::SendStickyTopics>();
-    ASSERT_EQ(topics.size(), 1U);
-    EXPECT_EQ(topics[0].id, 8);
-    EXPECT_TRUE(topics[0].fileServerOff);
 }
 
 TEST_F(Admission, an_unnamed_connection_is_listed_told_of_newcomers_and_only_logged_on_quit) {

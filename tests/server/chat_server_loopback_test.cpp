@@ -77,39 +77,54 @@ TEST_F(ServerLoopback, the_quit_question_once_cancelled_changes_nothing_and_once
     EXPECT_TRUE(process.QuitRequested.load());
 }
 
+// Two clients send to the operator at once: each block goes with its own connection's header.
 TEST_F(ServerLoopback, hands_file_blocks_for_the_operator_to_the_observer_whole_or_cut_short) {
     Client alice = Join("alice");
     Client bob = Join("bob");
     const auto header = [&](const std::string& file) {
         return net::FileHeader{"alice", file}.Encode();
     };
+    const auto block = [](const std::string& content) {
+        std::string bytes = "KWMGSFLE";
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes.push_back(static_cast<char>((content.size() >> shift) & 0xFFU));
+        }
+        return bytes + content;
+    };
     const std::string content = "binary\x9C\x93 content" + std::string(70000, 'z');
-    std::string block = "KWMGSFLE";
-    for (int shift = 0; shift < 32; shift += 8) {
-        block.push_back(static_cast<char>((content.size() >> shift) & 0xFFU));
-    }
     ASSERT_TRUE(alice->Send(header("notes.txt")));
-    ASSERT_TRUE(alice->SendBytes(block + content));
+    ASSERT_TRUE(bob->Send(net::FileHeader{"bob", "b.bin"}.Encode()));
+    ASSERT_TRUE(bob->Send(Say("headers read")));  // bob's header is read before alice's block
+    EXPECT_EQ(alice->ReceiveMessage<net::PublicMessage>(), From("bob", "headers read"));
+    EXPECT_EQ(bob->ReceiveMessage<net::PublicMessage>(), From("bob", "headers read"));
+    ASSERT_TRUE(alice->SendBytes(block(content)));
+    ASSERT_TRUE(bob->SendBytes(block("from bob")));
     ASSERT_TRUE(alice->Send(Say("sent you a file")));
     EXPECT_EQ(bob->ReceiveMessage<net::PublicMessage>(), From("alice", "sent you a file"));
-    std::vector<RecordingObserver::File> files = observer.seen().files;
-    ASSERT_EQ(files.size(), 1U);
-    EXPECT_EQ(files[0].header.sender + "|" + files[0].header.fileName, "alice|notes.txt");
+    std::vector<RecordingObserver::File> files;
+    ASSERT_TRUE(WaitUntil([&] {
+        files = observer.seen().files;
+        return files.size() == 2 && files[0].finished == 1 && files[1].finished == 1;
+    }));
+    std::ranges::sort(files, {}, [](const auto& file) { return file.header.sender; });
+    EXPECT_EQ(files[0].header, (PendingFileHeader{"alice", "notes.txt"}));
     EXPECT_EQ(files[0].length, content.size());
     EXPECT_EQ(files[0].data, content);
-    EXPECT_EQ(files[0].finished, 1);
     EXPECT_TRUE(files[0].complete);
+    EXPECT_EQ(files[1].header, (PendingFileHeader{"bob", "b.bin"}));
+    EXPECT_EQ(files[1].data, "from bob");
+    EXPECT_TRUE(files[1].complete);
 
     // A block cut short by the sender leaving is finished as incomplete.
     ASSERT_TRUE(alice->Send(header("half.bin")));
     ASSERT_TRUE(alice->SendBytes(std::string("KWMGSFLE\x10\x00\x00\x00", 12) + "12345"));
     ASSERT_TRUE(WaitUntil([&] {
         files = observer.seen().files;
-        return files.size() == 2 && files[1].data == "12345";
+        return files.size() == 3 && files[2].data == "12345";
     }));
     alice->Close();
-    ASSERT_TRUE(WaitUntil([&] { return observer.seen().files[1].finished == 1; }));
-    EXPECT_FALSE(observer.seen().files[1].complete);
+    ASSERT_TRUE(WaitUntil([&] { return observer.seen().files[2].finished == 1; }));
+    EXPECT_FALSE(observer.seen().files[2].complete);
 }
 
 TEST_F(ServerLoopback, closes_a_connection_that_never_logs_on_and_keeps_the_silent_alive) {

@@ -49,8 +49,7 @@ class CoreTest : public ::testing::Test {
   protected:
     static constexpr ConnectionId kOperator = 5;
 
-    explicit CoreTest(bool versionPush = false)
-        : core(settings, clock, ServerConfig{"srvhost", versionPush, std::chrono::seconds(60)}) {}
+    CoreTest() : core(settings, clock, ServerConfig{"srvhost", "me", std::chrono::seconds(60)}) {}
 
     // A connection from `address`, port 40000 + id.
     void Accept(ConnectionId id, std::string address = "10.0.0.1") {

@@ -141,17 +141,22 @@ TEST_F(Relay, logs_instead_of_sending_a_relay_that_no_longer_fits_a_frame) {
     EXPECT_EQ(Sends().size(), 3U);
 }
 
-TEST_F(Relay, remembers_the_last_file_header_for_the_next_file_block) {
+TEST_F(Relay, keeps_the_last_file_header_of_each_connection_for_its_next_file_block) {
     const std::string name = "a" + K(MessageKind::FileHeader) + "b.txt";  // the rest is the name
-    Receive(7, K(MessageKind::FileHeader) + "alice" + K(MessageKind::FileHeader) + name);
+    Receive(7, net::FileHeader{"alice", name}.Encode());
+    Receive(8, net::FileHeader{"bob", "b.bin"}.Encode());
     EXPECT_TRUE(Sends().empty());
-    const auto first = core.FileBlockStarts(7);
-    const auto second = core.FileBlockStarts(8);  // the name is used once, the sender stays
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->sender + "|" + first->fileName, "alice|" + name);
-    EXPECT_EQ(second->sender + "|" + second->fileName, "alice|");
+    const struct {
+        ConnectionId from;
+        std::optional<PendingFileHeader> header;
+    } blocks[] = {{8, PendingFileHeader{"bob", "b.bin"}},
+                  {7, PendingFileHeader{"alice", name}},
+                  {7, PendingFileHeader{"alice", ""}},  // the name is used once, the sender stays
+                  {9, std::nullopt}};                   // not logged on: discarded
     Accept(9);
-    EXPECT_FALSE(core.FileBlockStarts(9));  // not logged on: discarded
+    for (const auto& [from, header] : blocks) {
+        EXPECT_EQ(core.FileBlockStarts(from), header) << from;
+    }
 }
 
 TEST_F(Moderation, kick_and_ban_notify_the_user_close_it_and_tell_everyone_else) {

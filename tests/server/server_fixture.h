@@ -36,6 +36,7 @@ class RecordingObserver final : public ServerObserver {
         std::vector<std::pair<LineTarget, std::string>> lines;
         std::vector<QuitAnswer> questions;
         std::vector<File> files;
+        std::vector<std::string> notices;
         int quits = 0;
     };
 
@@ -48,6 +49,9 @@ class RecordingObserver final : public ServerObserver {
 
     void ShowServerLine(LineTarget target, std::string line) override {
         Locked([&](Seen& seen) { seen.lines.emplace_back(target, std::move(line)); });
+    }
+    void ShowServerNotice(std::string text) override {
+        Locked([&](Seen& seen) { seen.notices.push_back(std::move(text)); });
     }
     void ClearOperatorInput() override {}
     void AskQuitQuestion(QuitAnswer answer) override {
@@ -107,7 +111,7 @@ class ServerLoopback : public ::testing::Test {
     void StartServer(ServerLimits limits) {
         process.settings.Host = "testhost";
         server.reset();
-        server = std::make_unique<ChatServer>(process, &log, observer, nullptr, limits);
+        server = std::make_unique<ChatServer>(process, &log, observer, limits);
         ASSERT_TRUE(server->Start(0, "127.0.0.1"));
         port = server->Port();
     }

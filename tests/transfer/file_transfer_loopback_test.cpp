@@ -23,6 +23,7 @@
 #include "transfer/incoming_file.h"
 #include "transfer/received_name.h"
 #include "transfer/send_worker.h"
+#include "transfer/topic_pack.h"
 
 namespace talvoro::test {
 namespace {
@@ -37,6 +38,10 @@ class Recorder final : public transfer::TransferEvents, public net::ServerLink {
     void NewContent() override { Add(lines_, "<new content>"); }
     void FileArrived(std::string path) override { Add(arrived_, std::move(path)); }
     void SendWorkerRunning(bool) override {}
+    void TopicContents(std::vector<transfer::TopicContent> contents) override {
+        std::lock_guard lock(mutex_);
+        topics_.push_back(std::move(contents));
+    }
     bool SendToServer(std::string_view payload) override {
         Add(sent_, std::string(payload));
         return true;
@@ -47,6 +52,10 @@ class Recorder final : public transfer::TransferEvents, public net::ServerLink {
     Lines status() { return Copy(status_); }
     Lines arrived() { return Copy(arrived_); }
     Lines sent() { return Copy(sent_); }
+    std::vector<std::vector<transfer::TopicContent>> topics() {
+        std::lock_guard lock(mutex_);
+        return topics_;
+    }
     int Count(std::string_view part) {
         const Lines all = lines();
         return static_cast<int>(std::ranges::count_if(
@@ -64,6 +73,7 @@ class Recorder final : public transfer::TransferEvents, public net::ServerLink {
     }
     std::mutex mutex_;
     Lines lines_, status_, arrived_, sent_;
+    std::vector<std::vector<transfer::TopicContent>> topics_;
 };
 
 const std::string kBusy = net::FileReceiveStatusToServer{true}.Encode();
@@ -296,7 +306,7 @@ TEST_F(FileTransfer, file_for_the_operator_travels_over_the_chat_connection) {
     } observer(incoming);
     app::ProcessState process;
     process.settings.UserName = "ann";
-    server::ChatServer chatServer(process, nullptr, observer, nullptr);
+    server::ChatServer chatServer(process, nullptr, observer);
     ASSERT_TRUE(chatServer.Start(0, "127.0.0.1"));
     net::ClientSession session(process, nullptr);
     session.Adopt(net::NetOpenConnection("127.0.0.1", chatServer.Port(), 2000));
@@ -340,6 +350,56 @@ TEST_F(FileTransfer, chat_frames_wait_behind_a_file_block_without_blocking_their
     }
     block.join();
     EXPECT_TRUE(wire == expected) << wire.size() << " of " << expected.size() << " bytes";
+}
+
+// The server's pack of sticky topics: unpacked into memory for the views it names, and taken
+// only whole, sound and from the server; nothing of it stays in the transfer directory.
+TEST_F(FileTransfer, topic_pack_from_the_server_reaches_the_views_it_names) {
+    Host bob("127.0.0.2", 0, "127.0.0.6");
+    const std::string chat = "{\\rtf1 " + std::string(3000, 'a') + "}";  // compressed entry
+    WriteFile(src.file("501Chat.rtf"), chat);
+    WriteFile(src.file("503x.rtf"), "{\\rtf1 b}");  // stored raw
+    transfer::PackWriter writer(src.file("pack"));
+    ASSERT_TRUE(writer.Add(src.file("501Chat.rtf")) && writer.Add(src.file("503x.rtf")) &&
+                writer.Finish());
+    const std::string pack = ReadFileText(src.file("pack"));
+    const std::string names = "501Chat.rtf\n503x.rtf\n";
+    const struct {
+        std::string from, names, pack;
+        bool taken;
+    } cases[] = {
+        {"127.0.0.7", names, pack, false},                             // not the server
+        {"127.0.0.6", names, pack.substr(0, pack.size() - 1), false},  // cut off
+        {"127.0.0.6", "501Chat.rtf\n", pack, false},                   // an entry without a name
+        {"127.0.0.6", names, pack, true},
+    };
+    int refused = 0;
+    for (const auto& c : cases) {
+        net::Socket s = Dial(bob, c.from);
+        ASSERT_TRUE(SendFrame(s, net::FileHeader{"[TC]", c.names}.Encode()));
+        ASSERT_TRUE(
+            net::NetSend(s.fd(), BlockHeader(static_cast<std::uint32_t>(c.pack.size())) + c.pack));
+        refused += c.taken ? 0 : 1;
+        ASSERT_TRUE(WaitUntil([&] {
+            const std::string log = ReadFileText(bob.dir.file("Talvoro.log"));
+            int n = 0;
+            for (std::size_t at = log.find("Topic contents refused"); at != std::string::npos;
+                 at = log.find("Topic contents refused", at + 1)) {
+                ++n;
+            }
+            return c.taken ? !bob.rec.topics().empty() : n == refused;
+        })) << c.names
+            << c.from;
+    }
+    using Content = transfer::TopicContent;
+    EXPECT_EQ(
+        bob.rec.topics(),
+        (std::vector<std::vector<Content>>{{Content{501, chat}, Content{503, "{\\rtf1 b}"}}}));
+    EXPECT_TRUE(
+        WaitUntil([&] { return bob.rec.sent().size() == 7; }));  // "0" at start, then "1", "0" x 3
+    EXPECT_EQ(bob.rec.sent().back(), kFree);
+    EXPECT_TRUE(bob.rec.lines().size() == 1) << "only the file server's own line";
+    EXPECT_TRUE(std::filesystem::is_empty(bob.dir.file("Transfer")));
 }
 
 TEST(AutoAction, plays_known_media_opens_the_folder_otherwise_and_never_the_update) {

@@ -60,6 +60,14 @@ TEST_F(RestartHelper, is_written_out_byte_for_byte_as_an_executable) {
     EXPECT_FALSE(transfer::WriteRestartHelper(data.file("no-such-dir/RestartExe.exe")));
 }
 
+// The new version starts in the program's own folder: a relative data directory goes as absolute.
+TEST(RestartArguments, name_the_same_profile_from_any_folder) {
+    const std::string here = fs::current_path().string();
+    EXPECT_EQ(transfer::RestartProgramArguments(true, "prof/../d"),
+              (std::vector<std::string>{"/service", here + "/d/"}));
+    EXPECT_EQ(transfer::RestartProgramArguments(false, "/x/y/"), std::vector<std::string>{"/x/y/"});
+}
+
 // The old program is still quitting when the helper starts: the helper waits for it.
 TEST_F(RestartHelper, replaces_the_program_once_it_has_quit_and_starts_it_with_the_user_arguments) {
     const std::string executable = programDir.file("bin/talvoro");

@@ -58,8 +58,8 @@ TEST_F(ProgramSteps, host_that_does_not_resolve_or_refuses_leads_to_the_failure_
 }
 
 TEST_F(ProgramSteps, own_server_on_a_taken_port_shows_network_error_and_ends_with_13) {
-    net::Transport blocker;
-    ASSERT_NE(blocker.NetCreateServer(0, "0.0.0.0"), 0);
+    net::Listener blocker;
+    ASSERT_TRUE(blocker.Listen(0, "0.0.0.0"));
     state.settings.Port = blocker.LocalPort();
     state.settings.ServerMode = 1;
     ProgramLogonSteps steps(state, nullptr);

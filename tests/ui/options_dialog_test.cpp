@@ -60,6 +60,9 @@ class OptionsWiringTest : public ::testing::Test {
         actions.stopKeepAlive = record("stopKeepAlive");
         actions.restartAwayTimer = record("restartAwayTimer");
         actions.startFileServer = record("startFileServer");
+        actions.stopFileServer = [this] {  // stopped before the server hears "1"
+            calls.push_back(link.sent.empty() ? "stopFileServer" : "stopFileServer late");
+        };
         WireCommands(*window, *chat, actions);
         chat->Context().users.Put({1500, 1110899106, "ann", 0x0000FF, "10.0.0.2", 1550});
         chat::RebuildUserList(chat->Context());
@@ -135,7 +138,8 @@ TEST_F(OptionsWiringTest, save_applies_recolours_the_list_tells_the_server_and_w
     EXPECT_EQ(state.settings.AwayTime, 1);
     EXPECT_NE(RowColour(), coloured);
     EXPECT_EQ(link.sent, std::vector<std::string>{net::FileReceiveStatusToServer{true}.Encode()});
-    EXPECT_EQ(calls, (std::vector<std::string>{"stopKeepAlive", "awayReset", "save"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"stopFileServer", "stopKeepAlive", "awayReset", "save"}));
 
     calls.clear();
     OptionsDialog& again = OpenDialog();

@@ -16,8 +16,8 @@
 #include "app/identifiers.h"
 #include "net/frame.h"
 #include "net/message_kind.h"
+#include "net/messages.h"
 #include "net/transport.h"
-#include "net/user_roster.h"
 #include "support/program_process.h"
 #include "support/qt_app.h"
 #include "support/raw_client.h"
@@ -70,29 +70,26 @@ class RunLoopTest : public ::testing::Test {
 // A server socket driven by hand: accepts the client and sends it frames.
 class HandServer {
   public:
-    HandServer() { transport_.NetCreateServer(0, "127.0.0.1"); }
-    std::uint16_t Port() const { return transport_.LocalPort(); }
+    HandServer() { listener_.Listen(0, "127.0.0.1"); }
+    std::uint16_t Port() const { return listener_.LocalPort(); }
 
     // Non-blocking: true once the client is accepted.
     bool Accepted() {
-        if (client_ < 0 && transport_.NetServerEvent() == net::kNetConnected) {
-            client_ = transport_.NetEventClient();
+        if (!client_.valid()) {
+            client_ = listener_.Accept();
         }
-        return client_ >= 0;
-    }
-    void Send(MessageKind kind, std::string_view text) {
-        Send(std::string(1, net::KindChar(kind)) + std::string(text));
+        return client_.valid();
     }
     void Send(const std::string& payload) {
         const std::optional<std::string> frame = net::EncodeFrame(0, payload);
         ASSERT_TRUE(frame.has_value());
-        ASSERT_TRUE(net::NetSend(client_, *frame));
+        ASSERT_TRUE(net::NetSend(client_.fd(), *frame));
     }
-    void CloseClient() { transport_.NetCloseConnection(client_); }
+    void CloseClient() { client_.reset(); }
 
   private:
-    net::Transport transport_;
-    int client_ = -1;
+    net::Listener listener_;
+    net::Socket client_;
 };
 
 TEST_F(RunLoopTest, connection_that_cannot_be_opened_returns_without_building_anything) {
@@ -139,7 +136,7 @@ TEST_F(RunLoopTest, client_session_ticks_marks_new_content_and_asks_when_the_ser
                 list.setFocus();
                 loop.Window()->Dispatch(app::cmd::kSelectTabBase);  // Alt+1
                 EXPECT_TRUE(inputFocused());
-                server.Send(MessageKind::ServerNotice, "** notice one");
+                server.Send(net::ServerNotice{"** notice one"}.Encode());
             })
         .Step(
             "new content marked",
@@ -172,7 +169,7 @@ TEST_F(RunLoopTest, refusal_then_close_shows_one_box_and_ends_without_a_reconnec
         .Step(
             "accepted", [&] { return server.Accepted(); },
             [&] {
-                server.Send(MessageKind::Refusal, "** Server has been terminated!");
+                server.Send(net::Refusal{"** Server has been terminated!"}.Encode());
                 server.CloseClient();
             })
         .Dialog(QStringLiteral("Talvoro: Error connecting to server"),
@@ -207,7 +204,7 @@ TEST_F(RunLoopTest, hidden_window_blinks_the_tray_until_shown_again) {
             [&] { return loop.Window() != nullptr && !state.WindowShown; },
             [&] {
                 for (int i = 0; i < 3; ++i) {
-                    server.Send(MessageKind::ServerNotice, "** notice");
+                    server.Send(net::ServerNotice{"** notice"}.Encode());
                 }
             })
         .Step("messages counted", [&] { return state.MessageCount == 3 && loop.ShownByMessage(); })
