@@ -33,6 +33,7 @@ class ScriptClock final : public server::Clock {
 // What the transport knows: the open connections.
 struct Transport {
     std::set<server::ConnectionId> open;
+    server::ConnectionId lastId = 0;
 
     // An open connection chosen by `pick`, or 0 when none is open.
     server::ConnectionId Pick(std::uint8_t pick) const {
@@ -81,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.KeepAliveCycleTime = static_cast<std::int16_t>(10 + in.Byte());
     ScriptClock clock;
     server::ServerCore core(settings, clock,
-                            {"host", in.Byte() % 2 == 1, std::chrono::seconds(60)});
+                            {"host", in.Byte() % 2 == 1 ? "op" : "", std::chrono::seconds(60)});
     Transport transport;
     core.Started(1805);
     for (int step = 0; step < 400 && !in.Empty(); ++step) {
@@ -90,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (op % 10) {
             case 0:
             case 1: {
-                const server::ConnectionId id = 3 + in.Byte() % 24;
+                // Ids count up and are never reused, as the server hands them out.
+                const server::ConnectionId id = ++transport.lastId;
                 if (transport.open.insert(id).second) {
                     core.Accepted(id, {"127.0.0." + std::to_string(id % 4),
                                        static_cast<std::uint16_t>(40000 + id)});
