@@ -68,6 +68,21 @@ void StartVersionPush(ServerState& state, const ConnectionRecord& record, bool f
     state.outbox.Add(action::StartVersionPush{std::move(request)});
 }
 
+// The sticky topics' text goes to the newcomer's file server by a task; a newcomer whose file
+// server is off gets the announcements only.
+void StartStickyTopics(ServerState& state, const ConnectionRecord& record) {
+    StickyTopicsRequest request{record.id, record.address, {}};
+    const std::vector<ServerTopic>& topics = state.topics.Topics();
+    for (std::size_t i = 0; i < topics.size(); ++i) {
+        if (topics[i].sticky) {
+            request.topics.push_back(StickyTopic{static_cast<int>(i) + 1, topics[i].title});
+        }
+    }
+    if (!request.topics.empty()) {
+        state.outbox.Add(action::StartStickyTopics{std::move(request)});
+    }
+}
+
 }  // namespace
 
 void AdmitConnection(ServerState& state, ConnectionId id, const PeerEndpoint& peer) {
@@ -140,6 +155,9 @@ void HandleLogon(ServerState& state, ConnectionId id, const net::Logon& logon) {
     SendUserRoster(state, *record, fileFlag);
     if (!state.IsOperator(id)) {
         AnnounceTopics(state, id);
+        if (!fileFlag) {
+            StartStickyTopics(state, *record);
+        }
     }
 }
 

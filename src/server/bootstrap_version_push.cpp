@@ -2,9 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <condition_variable>
-#include <mutex>
-
 #include "app/date_time.h"
 #include "app/event_log.h"
 #include "app/process_state.h"
@@ -19,30 +16,6 @@ namespace {
 
 std::string Stamp() {
     return " (" + app::FormatDate(app::NowDateValue(), "%hh:%ii:%ss") + ")";
-}
-
-// Sleeps for `pause`; false when `stop` was requested meanwhile.
-bool Pause(std::chrono::milliseconds pause, const std::stop_token& stop) {
-    std::mutex mutex;
-    std::condition_variable_any wake;
-    std::unique_lock lock(mutex);
-    wake.wait_for(lock, stop, pause, [] { return false; });
-    return !stop.stop_requested();
-}
-
-// A connection to the client's file server, or an invalid socket after the last attempt.
-net::Socket ConnectToFileServer(const std::string& address, const BootstrapConfig& config,
-                                std::uint16_t port, const std::stop_token& stop) {
-    for (int attempt = 1; attempt <= config.connectAttempts && !stop.stop_requested(); ++attempt) {
-        net::Socket socket = net::NetOpenConnection(address, port, config.connectTimeoutMs);
-        if (socket.valid()) {
-            return socket;
-        }
-        if (attempt < config.connectAttempts && !Pause(config.retryPause, stop)) {
-            break;
-        }
-    }
-    return {};
 }
 
 void RefuseOutdated(const VersionPushRequest& request, BootstrapPort& port) {
@@ -61,7 +34,7 @@ long long SendProgram(const net::Socket& socket, const VersionPushRequest& reque
         0, net::FileHeader{request.senderName, std::string(kUpdateFileName)}.Encode());
     struct stat info {};
     if (!header || ::stat(config.executablePath.c_str(), &info) != 0 ||
-        !net::NetSend(socket.fd(), *header) || !Pause(config.settlePause, stop) ||
+        !net::NetSend(socket.fd(), *header) || !PauseFor(config.settlePause, stop) ||
         !net::NetSendFile(socket.fd(), config.executablePath)) {
         return -1;
     }
@@ -103,7 +76,7 @@ void RunVersionPush(const VersionPushRequest& request, const BootstrapConfig& co
     port.Report(action::ServerLine{
         LineTarget::MainView, "** Finished sending " + std::to_string(size) + " Bytes" + Stamp()});
     port.Report(action::ServerNotice{"New client has been sent to " + request.name + Stamp()});
-    if (!Pause(config.settlePause, stop)) {
+    if (!PauseFor(config.settlePause, stop)) {
         return;
     }
     socket.reset();

@@ -122,8 +122,8 @@ class ChatServer::StreamHandler final : public InboundStream::Handler {
 // The bootstrap tasks' way into the server: every call is a request in the inbox.
 class ChatServer::TaskPort final : public BootstrapPort {
   public:
-    TaskPort(std::weak_ptr<RequestInbox> inbox, std::uint16_t& port)
-        : inbox_(std::move(inbox)), port_(port) {}
+    TaskPort(std::weak_ptr<RequestInbox> inbox, std::uint16_t& port, ServerObserver& observer)
+        : inbox_(std::move(inbox)), port_(port), observer_(observer) {}
 
     std::uint16_t FileServerPort() const override { return port_; }
     void SendToClient(ConnectionId id, std::string payload) override {
@@ -134,6 +134,10 @@ class ChatServer::TaskPort final : public BootstrapPort {
     }
     void CloseConnection(ConnectionId id) override { Push(request::Close{id}); }
     void Report(Action action) override { Push(request::Report{std::move(action)}); }
+    TopicPack PackStickyTopics(const StickyTopicsRequest& request,
+                               const std::string& workDir) override {
+        return observer_.PackStickyTopics(request, workDir);
+    }
 
   private:
     void Push(Request request) {
@@ -144,6 +148,7 @@ class ChatServer::TaskPort final : public BootstrapPort {
 
     std::weak_ptr<RequestInbox> inbox_;
     const std::uint16_t& port_;  // set by Start before any task runs
+    ServerObserver& observer_;
 };
 
 ChatServer::ChatServer(app::ProcessState& process, app::EventLog* log, ServerObserver& observer,
@@ -157,8 +162,9 @@ ChatServer::ChatServer(app::ProcessState& process, app::EventLog* log, ServerObs
                          limits_.keepAliveCycleMin}),
       wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
       inbox_(std::make_shared<RequestInbox>([this] { Wake(); })),
-      taskPort_(std::make_unique<TaskPort>(inbox_, port_)),
-      tasks_(std::make_unique<BootstrapTasks>(*taskPort_, limits_.bootstrap)),
+      taskPort_(std::make_unique<TaskPort>(inbox_, port_, observer_)),
+      tasks_(std::make_unique<BootstrapTasks>(*taskPort_,
+                                              WithTopicsDir(limits_.bootstrap, process.DataDir))),
       ids_(limits_.lastId) {}
 
 ChatServer::~ChatServer() {
@@ -468,6 +474,9 @@ void ChatServer::Execute(std::vector<Action>& actions) {
                        [&](action::ClearOperatorInput&) { observer_.ClearOperatorInput(); },
                        [&](action::StartVersionPush& push) {
                            tasks_->StartVersionPush(std::move(push.request));
+                       },
+                       [&](action::StartStickyTopics& sticky) {
+                           tasks_->StartStickyTopics(std::move(sticky.request));
                        },
                    },
                    next);

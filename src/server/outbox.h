@@ -1,7 +1,8 @@
 #pragma once
 // What the server rules ask the I/O side to do, in the order they asked: send a frame to a
 // connection, close a connection, write an event-log line, show a server line or notice to the
-// operator, empty the operator's input line, or hand an outdated client to the version push.
+// operator, empty the operator's input line, hand an outdated client to the version push, or a
+// newcomer to the sticky-topic bootstrap.
 // The rules never touch a socket; the I/O loop carries the actions out in order.
 //
 // Threads: an Outbox belongs to the thread that runs the rules (the server thread, or a test).
@@ -35,6 +36,32 @@ struct VersionPushRequest {
     bool operator==(const VersionPushRequest&) const = default;
 };
 
+// A sticky topic of the server's tab order: its tab position (1 = the first topic) and title.
+struct StickyTopic {
+    int position = 0;
+    std::string title;
+
+    bool operator==(const StickyTopic&) const = default;
+};
+
+// A newly admitted client whose file server runs, and the sticky topics whose text it should get.
+struct StickyTopicsRequest {
+    ConnectionId id = 0;
+    std::string address;
+    std::vector<StickyTopic> topics;
+
+    bool operator==(const StickyTopicsRequest&) const = default;
+};
+
+// The sticky topics' text saved and packed for one newcomer: the pack file and the names of its
+// entries, one line each (the file header's file name). No path: nothing to send, and `fault`
+// says why when that is an error.
+struct TopicPack {
+    std::string path;
+    std::string names;
+    std::string fault;
+};
+
 namespace action {
 
 // Queue `frame` (enciphered bytes, shared by all recipients of one broadcast) for `to`.
@@ -62,12 +89,15 @@ struct ClearOperatorInput {};
 struct StartVersionPush {
     VersionPushRequest request;
 };
+struct StartStickyTopics {
+    StickyTopicsRequest request;
+};
 
 }  // namespace action
 
 using Action =
     std::variant<action::Send, action::Close, action::Log, action::ServerLine, action::ServerNotice,
-                 action::ClearOperatorInput, action::StartVersionPush>;
+                 action::ClearOperatorInput, action::StartVersionPush, action::StartStickyTopics>;
 
 class Outbox {
   public:

@@ -54,6 +54,18 @@ class ServerObserver {
     // The default drops it.
     virtual void ShowServerNotice(std::string text) { static_cast<void>(text); }
 
+    // Called on a bootstrap task's thread, not the server thread, and may block there for a
+    // bounded time: saves the operator's text of each topic of `request` that holds any as rich
+    // text in `workDir` (ending in "/", made for this request alone) and packs those files into
+    // one pack there. No pack when nothing was saved, or (with a fault) when the text could not
+    // be had in time or packed. The default has no text.
+    virtual TopicPack PackStickyTopics(const StickyTopicsRequest& request,
+                                       const std::string& workDir) {
+        static_cast<void>(request);
+        static_cast<void>(workDir);
+        return {};
+    }
+
     // A kick or ban command was handled: empty the operator's input line.
     virtual void ClearOperatorInput() = 0;
 

@@ -2,6 +2,7 @@
 
 #include <QScrollBar>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "chat/chat_ids.h"
 #include "ui/color_ref.h"
@@ -18,6 +19,8 @@ ChatViewWidget::ChatViewWidget(int viewNumber, QWidget* parent)
     setLineWrapMode(QTextEdit::WidgetWidth);
     setObjectName(QStringLiteral("view%1").arg(viewNumber));
     SetPrivateBackground(viewNumber == chat::kPrivateView);
+    drawTimer_.setSingleShot(true);
+    connect(&drawTimer_, &QTimer::timeout, this, &ChatViewWidget::Flush);
 }
 
 void ChatViewWidget::SetPrivateBackground(bool isPrivate) {
@@ -29,40 +32,70 @@ void ChatViewWidget::SetPrivateBackground(bool isPrivate) {
 
 void ChatViewWidget::AppendRuns(const chat::ChatDocument& content, std::size_t firstNew) {
     const auto& runs = content.Runs();
-    if (firstNew >= runs.size()) {
+    for (std::size_t i = firstNew; i < runs.size(); ++i) {
+        if (!runs[i].text.empty()) {
+            waiting_.push_back(runs[i]);
+        }
+    }
+    if (waiting_.empty() || drawTimer_.isActive()) {
         return;
     }
-    // The user's selection and the scroll position stay where they are: the text goes in through
-    // a cursor of its own, and a selection touching the end would otherwise grow with it.
-    const QTextCursor user = textCursor();
-    const int anchor = user.anchor();
-    const int position = user.position();
-    const int scrollValue = verticalScrollBar()->value();
-    const int hScrollValue = horizontalScrollBar()->value();
-    for (std::size_t i = firstNew; i < runs.size(); ++i) {
-        AppendRun(runs[i]);
+    const qint64 since = sinceDraw_.isValid() ? sinceDraw_.elapsed() : kDrawIntervalMs;
+    drawTimer_.start(static_cast<int>(std::max<qint64>(0, kDrawIntervalMs - since)));
+}
+
+void ChatViewWidget::Flush() {
+    drawTimer_.stop();
+    sinceDraw_.start();
+    if (!waiting_.empty()) {
+        // The user's selection and the scroll position stay where they are: the text goes in
+        // through a cursor of its own, and a selection touching the end would otherwise grow
+        // with it. One edit block: the document is laid out once for the whole batch.
+        const QTextCursor user = textCursor();
+        const int anchor = user.anchor();
+        const int position = user.position();
+        const int scrollValue = verticalScrollBar()->value();
+        const int hScrollValue = horizontalScrollBar()->value();
+        QTextCursor end(document());
+        end.movePosition(QTextCursor::End);
+        end.beginEditBlock();
+        for (const chat::TextRun& run : waiting_) {
+            InsertRun(end, run);
+        }
+        end.endEditBlock();
+        waiting_.clear();
+        if (textCursor().anchor() != anchor || textCursor().position() != position) {
+            QTextCursor restored(document());
+            restored.setPosition(anchor);
+            restored.setPosition(position, QTextCursor::KeepAnchor);
+            setTextCursor(restored);
+        }
+        verticalScrollBar()->setValue(scrollValue);
+        horizontalScrollBar()->setValue(hScrollValue);
     }
-    if (textCursor().anchor() != anchor || textCursor().position() != position) {
-        QTextCursor restored(document());
-        restored.setPosition(anchor);
-        restored.setPosition(position, QTextCursor::KeepAnchor);
-        setTextCursor(restored);
+    if (scrollWaiting_) {
+        scrollWaiting_ = false;
+        ScrollNow();
     }
-    verticalScrollBar()->setValue(scrollValue);
-    horizontalScrollBar()->setValue(hScrollValue);
 }
 
 void ChatViewWidget::ShowDocument(const chat::ChatDocument& content) {
+    drawTimer_.stop();
+    waiting_.clear();
+    scrollWaiting_ = false;
     clear();
     const int hScrollValue = horizontalScrollBar()->value();
+    QTextCursor end(document());
+    end.beginEditBlock();
     for (const chat::TextRun& run : content.Runs()) {
-        AppendRun(run);
+        InsertRun(end, run);
     }
+    end.endEditBlock();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(hScrollValue);
 }
 
-void ChatViewWidget::AppendRun(const chat::TextRun& run) {
+void ChatViewWidget::InsertRun(QTextCursor& end, const chat::TextRun& run) {
     if (run.text.empty()) {
         return;
     }
@@ -73,12 +106,18 @@ void ChatViewWidget::AppendRun(const chat::TextRun& run) {
     if (run.size > 0) {
         format.setFontPointSize(run.size);
     }
-    QTextCursor end(document());
-    end.movePosition(QTextCursor::End);
     end.insertText(ToQt(run.text), format);
 }
 
 void ChatViewWidget::ScrollToEnd() {
+    if (waiting_.empty()) {
+        ScrollNow();
+    } else {
+        scrollWaiting_ = true;
+    }
+}
+
+void ChatViewWidget::ScrollNow() {
     document()->size();  // finishes a pending layout, so that the scroll range is current
     QScrollBar* bar = verticalScrollBar();
     bar->setValue(bar->maximum());
@@ -86,7 +125,7 @@ void ChatViewWidget::ScrollToEnd() {
 
 bool ChatViewWidget::AtEnd() const {
     const QScrollBar* bar = verticalScrollBar();
-    return bar->value() == bar->maximum();
+    return scrollWaiting_ || bar->value() == bar->maximum();
 }
 
 }  // namespace talvoro::ui

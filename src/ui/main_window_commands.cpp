@@ -48,6 +48,7 @@ void MainWindow::RegisterBuiltInCommands() {
     }
     router_.SetHandler(cmd::kSelectAll, [this](int) {
         if (ChatViewWidget* view = CurrentView()) {
+            view->Flush();  // text still waiting to be drawn is selected too
             view->selectAll();
             view->setFocus();
         }
@@ -77,7 +78,13 @@ void MainWindow::RegisterBuiltInCommands() {
     router_.SetHandler(cmd::kUntickAll, [tickAll](int) { tickAll(false); });
     router_.SetHandler(cmd::kAbout, [this](int) { OpenAboutBox(*this, *workers_, images_); });
     router_.SetHandler(cmd::kFindText, [this](int) {
-        OpenFindDialog(*this, findMemory_, [this]() -> QTextEdit* { return CurrentView(); });
+        OpenFindDialog(*this, findMemory_, [this]() -> QTextEdit* {
+            ChatViewWidget* view = CurrentView();
+            if (view != nullptr) {
+                view->Flush();  // text still waiting to be drawn is searched too
+            }
+            return view;
+        });
     });
     router_.SetRangeHandler(cmd::kFirstEmoticon, cmd::kLastEmoticon, [this](int button) {
         state_.LastEmoticon = static_cast<std::int16_t>(button);

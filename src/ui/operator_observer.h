@@ -1,6 +1,8 @@
 #pragma once
-// What the server thread shows to the operator of this process's own server: server lines, the
-// cleared input line after kick and ban, the quit question and the confirmed quit. The server
+// What the server thread shows to the operator of this process's own server: server lines and
+// notices, the cleared input line after kick and ban, the quit question and the confirmed quit;
+// and the sticky topics' text that a bootstrap task asks for, saved on the GUI thread and packed
+// on the task's thread. The server
 // calls it on the server thread; every call is handed to the GUI thread through the GUI queue and
 // carried out there by the handlers the run loop attaches. Lines that arrive before the main
 // window exists are kept and shown once the handlers are attached.
@@ -9,12 +11,14 @@
 // thread. The observer must outlive the server and the work it posted (both end on the GUI
 // thread before it is destroyed).
 
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "chat/chat_context.h"
 #include "chat/gui_queue.h"
 #include "server/server_observer.h"
 
@@ -26,11 +30,28 @@ struct OperatorHandlers {
     // Must not block: the answer may come later, from the box's own signal.
     std::function<void(server::QuitAnswer answer)> askQuit;
     std::function<void()> quitConfirmed;
+    // The last important server message, for the status bar's last field.
+    std::function<void(const std::string& text)> showNotice;
+    // Saves the operator's text of each of `topics` that holds any into `dir` (ending in "/") and
+    // returns the file names written, in order (SaveStickyTopics).
+    std::function<std::vector<std::string>(const std::string& dir,
+                                           const std::vector<server::StickyTopic>& topics)>
+        saveStickyTopics;
 };
+
+// Writes the view of each sticky topic of `topics` that still stands at its tab position with
+// its title and holds text to `dir` as rich text. Each file is named after the view that a newly
+// joined client shows the topic in (501 + position - 1), then the title (a "/" becomes "_"), then
+// ".rtf". Returns the names written, in order. GUI thread.
+std::vector<std::string> SaveStickyTopics(chat::ChatContext& ctx, const std::string& dir,
+                                          const std::vector<server::StickyTopic>& topics);
 
 class OperatorObserver : public server::ServerObserver {
   public:
-    explicit OperatorObserver(chat::GuiQueue& gui) : gui_(gui) {}
+    // `saveWait`: how long a bootstrap task waits for the GUI thread to save sticky topics.
+    explicit OperatorObserver(chat::GuiQueue& gui,
+                              std::chrono::milliseconds saveWait = std::chrono::seconds(5))
+        : gui_(gui), saveWait_(saveWait) {}
 
     // GUI thread: from now on calls go to `handlers`; kept lines are shown at once.
     void Attach(OperatorHandlers handlers);
@@ -39,6 +60,11 @@ class OperatorObserver : public server::ServerObserver {
     void Detach();
 
     void ShowServerLine(server::LineTarget target, std::string line) override;
+    void ShowServerNotice(std::string text) override;
+    // Task thread: waits at most `saveWait` for the GUI thread's save, then packs on the caller's
+    // thread; null (and an event-log line) when the GUI did not answer in time.
+    server::TopicPack PackStickyTopics(const server::StickyTopicsRequest& request,
+                                       const std::string& workDir) override;
     void ClearOperatorInput() override;
     void AskQuitQuestion(server::QuitAnswer answer) override;
     void QuitConfirmed() override;
@@ -56,6 +82,7 @@ class OperatorObserver : public server::ServerObserver {
     std::mutex receiverMutex_;  // guards fileReceiver_ (GUI thread sets, server thread calls)
     FileReceiver fileReceiver_;
     chat::GuiQueue& gui_;
+    const std::chrono::milliseconds saveWait_;
     bool attached_ = false;  // GUI thread
     OperatorHandlers handlers_;
     std::vector<std::pair<server::LineTarget, std::string>> keptLines_;

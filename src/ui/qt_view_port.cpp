@@ -90,7 +90,11 @@ void QtViewPort::ScrollToEnd(int view) {
 }
 
 bool QtViewPort::ScrollLockOn() const {
-    return ui::ScrollLockOn();
+    if (!scrollLockRead_.isValid() || scrollLockRead_.hasExpired(kScrollLockReadMs)) {
+        scrollLockOn_ = ui::ScrollLockOn();
+        scrollLockRead_.start();
+    }
+    return scrollLockOn_;
 }
 
 void QtViewPort::SetStatusField(chat::StatusField field, std::string_view text) {

@@ -6,6 +6,7 @@
 // Thread: GUI thread only, like the port itself. Strings from the core are Windows-1252 bytes
 // (paths included) and are converted here.
 
+#include <QElapsedTimer>
 #include <memory>
 
 #include "chat/view_port.h"
@@ -45,8 +46,14 @@ class QtViewPort : public chat::ViewPort {
     void Beep(int frequencyHz) override;
     void Alert() override;
 
+    // Scroll Lock is read from the display server at most once per this many ms: every incoming
+    // message asks for it, and each reading is a round trip to the server.
+    static constexpr int kScrollLockReadMs = 250;
+
   private:
     MainWindow& window_;
+    mutable QElapsedTimer scrollLockRead_;
+    mutable bool scrollLockOn_ = false;
     std::unique_ptr<TonePlayer> tones_;
 };
 

@@ -220,6 +220,12 @@ void RunLoop::WireServer() {
         box->show();
     };
     handlers.quitConfirmed = [this] { CheckQuit(); };
+    handlers.showNotice = [this](const std::string& text) {
+        port_->SetStatusField(chat::StatusField::ServerMessage, text);
+    };
+    handlers.saveStickyTopics = [this](const std::string& dir, const auto& topics) {
+        return SaveStickyTopics(chat_->Context(), dir, topics);
+    };
     services_.serverObserver->Attach(std::move(handlers));
     services_.serverObserver->SetFileReceiver(
         [hub = transfer_.get()](const server::PendingFileHeader& header, std::uint64_t length) {

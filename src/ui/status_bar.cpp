@@ -21,27 +21,29 @@ constexpr std::array<const char*, 3> kWidestTexts = {"Running: 00d00h00m00s",
 StatusBar::StatusBar(const ImageStore& images, QWidget* parent) : QStatusBar(parent) {
     setSizeGripEnabled(true);
     for (std::size_t i = 0; i < fields_.size(); ++i) {
-        auto* label = new QLabel(this);  // owned by the status bar
+        auto* holder = new QWidget(this);  // owned by the status bar
+        auto* row = new QHBoxLayout(holder);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(3);
+        auto* label = new QLabel(holder);
         label->setFrameShape(QFrame::NoFrame);
         label->setTextFormat(Qt::PlainText);
         label->setContentsMargins(2, 0, 2, 0);
         fields_[i] = label;
         if (i + 1 < fields_.size()) {
             // At least the classic width; wider where this desktop's font needs it, so that
-            // "Running: 0d01h02m03s" is never clipped.
+            // "Running: 0d01h02m03s" is never clipped. A fixed size: the text that changes every
+            // second then repaints the label alone instead of laying out the whole bar again.
             const QMargins margins = label->contentsMargins();
             const int textWidth =
                 label->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestTexts[i])) +
                 margins.left() + margins.right();
-            label->setMinimumWidth(std::max(kFieldWidths[i], textWidth));
-            addWidget(label);
+            label->setFixedSize(std::max(kFieldWidths[i], textWidth), label->sizeHint().height());
+            row->addWidget(label, 0, Qt::AlignVCenter);
+            addWidget(holder);
             continue;
         }
         // The fourth field carries the status icon in front of its text.
-        auto* holder = new QWidget(this);
-        auto* row = new QHBoxLayout(holder);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->setSpacing(3);
         auto* icon = new QLabel(holder);
         icon->setPixmap(images.Pixmap(app::image::kStatusBarIcon));
         row->addWidget(icon);
@@ -53,7 +55,7 @@ StatusBar::StatusBar(const ImageStore& images, QWidget* parent) : QStatusBar(par
 
 void StatusBar::SetField(chat::StatusField field, const QString& text) {
     const auto index = static_cast<std::size_t>(field);
-    if (index < fields_.size()) {
+    if (index < fields_.size() && fields_[index]->text() != text) {
         fields_[index]->setText(text);
     }
 }

@@ -22,6 +22,7 @@ class StatusBar : public QStatusBar {
 
     explicit StatusBar(const ImageStore& images, QWidget* parent = nullptr);
 
+    // Repaints the field only when its text changes.
     void SetField(chat::StatusField field, const QString& text);
     QString Field(chat::StatusField field) const;
 

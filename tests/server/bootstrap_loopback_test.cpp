@@ -1,15 +1,20 @@
-// The version push against stand-in file servers on further loopback addresses: the server
-// listens on 127.0.0.1, a client's file server on 127.0.0.2 at the same port.
+// The version push and the sticky-topic bootstrap against stand-in file servers on further
+// loopback addresses: the server listens on 127.0.0.1, a client's file server on 127.0.0.2 (or
+// 127.0.0.3) at the same port.
 
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <condition_variable>
+#include <filesystem>
 #include <fstream>
 
 #include "net/listener.h"
 #include "net/poll_wait.h"
+#include "server/bootstrap_sticky_topics.h"
 #include "server/bootstrap_version_push.h"
 #include "server_fixture.h"
+#include "transfer/topic_contents.h"
 
 namespace talvoro::server {
 namespace {
@@ -21,6 +26,38 @@ constexpr const char* kTooOld =
     "** Your client version is way too old. Upgrade to at least version 1.6.0.0 and reconnect to "
     "SERVER testhost!";
 
+// Everything one connection to the stand-in file server brought, up to its end.
+std::string ReadAll(const net::Socket& connection) {
+    std::string bytes;
+    char buffer[4096];
+    for (int round = 0; round < 1000 && net::WaitReady(connection.fd(), POLLIN, 10000); ++round) {
+        const long n = ::recv(connection.fd(), buffer, sizeof buffer, 0);
+        if (n <= 0) {
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+
+// The file header and the file block's bytes of what a bootstrap sent.
+struct SentFile {
+    std::optional<net::FileHeader> header;
+    std::string data;
+};
+SentFile Split(const std::string& bytes) {
+    const std::size_t block = bytes.find("KWMGSFLE");
+    if (block == std::string::npos) {
+        return {};
+    }
+    net::FrameReader reader(net::FrameRole::FileServer, nullptr);
+    const std::vector<net::Frame> frames =
+        reader.Feed(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), block));
+    return SentFile{
+        frames.size() == 1 ? net::DecodeFrame<net::FileHeader>(frames[0]) : std::nullopt,
+        bytes.substr(block + 12)};
+}
+
 class VersionPush : public ServerLoopback {
   protected:
     void SetUp() override {
@@ -31,21 +68,6 @@ class VersionPush : public ServerLoopback {
         limits.bootstrap.settlePause = 20ms;
         limits.lastId = std::numeric_limits<ConnectionId>::max() - 1;
         StartServer(limits);
-    }
-
-    // Everything one connection to the stand-in file server brought, up to its end.
-    static std::string ReadAll(const net::Socket& connection) {
-        std::string bytes;
-        char buffer[4096];
-        for (int round = 0; round < 1000 && net::WaitReady(connection.fd(), POLLIN, 10000);
-             ++round) {
-            const long n = ::recv(connection.fd(), buffer, sizeof buffer, 0);
-            if (n <= 0) {
-                break;
-            }
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        }
-        return bytes;
     }
 
     const std::string program = std::string(
@@ -74,16 +96,10 @@ TEST_F(VersionPush, sends_the_program_then_new_version_and_a_late_frame_reaches_
     EXPECT_EQ(ids["new"], 2);
 
     const std::string bytes = ReadAll(pushed);
-    const std::size_t block = bytes.find("KWMGSFLE");
-    ASSERT_NE(block, std::string::npos);
-    net::FrameReader reader(net::FrameRole::FileServer, nullptr);
-    const std::vector<net::Frame> frames =
-        reader.Feed(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), block));
-    ASSERT_EQ(frames.size(), 1U);
-    EXPECT_EQ(net::DecodeFrame<net::FileHeader>(frames[0]),
-              (net::FileHeader{"op", std::string(kUpdateFileName)}));
-    EXPECT_EQ(bytes.substr(block + 12), program);
-    EXPECT_EQ(static_cast<std::uint8_t>(bytes[block + 8]), program.size());
+    const SentFile sent = Split(bytes);
+    EXPECT_EQ(sent.header, (net::FileHeader{"op", std::string(kUpdateFileName)}));
+    EXPECT_EQ(sent.data, program);
+    EXPECT_EQ(static_cast<std::uint8_t>(bytes[bytes.find("KWMGSFLE") + 8]), program.size());
 
     ASSERT_TRUE(Logged("New client version sent to old (127.0.0.2)"));
     EXPECT_TRUE(observer.HasLine(LineTarget::MainView,
@@ -136,6 +152,99 @@ TEST_F(VersionPush, refuses_as_way_too_old_when_the_file_server_is_off_or_unreac
             Logged(std::string("old (") + address + ") tried to connect with old version 1.5.5.0"));
     }
     EXPECT_FALSE(fileServer.Accept().valid());
+}
+
+// The operator's side stands in as a packer that writes one rich text per topic asked for,
+// naming the newcomer in it, and waits until two bootstraps are inside at once.
+class StickyTopics : public ServerLoopback {
+  protected:
+    void SetUp() override {
+        ServerLimits limits;
+        limits.bootstrap.topicsDir = dir.dir() + "TopicsTemp/";
+        limits.bootstrap.retryPause = 10ms;
+        limits.bootstrap.settlePause = 20ms;
+        observer.packTopics = [this](const StickyTopicsRequest& request, const std::string& work) {
+            std::unique_lock lock(mutex);
+            requests.emplace_back(request, work);
+            entered.notify_all();
+            entered.wait_for(lock, 10s, [&] { return requests.size() >= 2; });
+            TopicPack pack{work + "pack", {}, {}};
+            transfer::PackWriter writer(pack.path);
+            for (const auto& [position, title] : request.topics) {
+                const std::string name = std::to_string(500 + position) + title + ".rtf";
+                std::ofstream(work + name) << Rtf(title, request.id);
+                EXPECT_TRUE(writer.Add(work + name));
+                pack.names += name + "\n";
+            }
+            EXPECT_TRUE(writer.Finish());
+            return pack;
+        };
+        StartServer(limits);
+    }
+
+    static std::string Rtf(const std::string& title, ConnectionId id) {
+        return "{\\rtf1 " + title + " for " + std::to_string(id) + "}";
+    }
+
+    // The topics a pack carried, as "view:rtf", unpacked as a client does.
+    std::vector<std::string> Received(net::Listener& fileServer) {
+        if (!net::WaitReady(fileServer.fd(), POLLIN, 10000)) {
+            return {"(no connection)"};
+        }
+        const SentFile sent = Split(ReadAll(fileServer.Accept()));
+        if (!sent.header || sent.header->sender != kTopicPackSender) {
+            return {"(no pack)"};
+        }
+        std::ofstream(dir.file("in.kwp")) << sent.data;
+        const transfer::UnpackedTopics unpacked =
+            transfer::UnpackTopicContents(dir.file("in.kwp"), sent.header->fileName, dir.dir());
+        std::vector<std::string> topics{unpacked.fault};
+        for (const transfer::TopicContent& content : unpacked.contents) {
+            topics.push_back(std::to_string(content.view) + ":" + content.rtf);
+        }
+        return topics;
+    }
+
+    std::mutex mutex;
+    std::condition_variable entered;
+    std::vector<std::pair<StickyTopicsRequest, std::string>> requests;  // and the work folder
+};
+
+TEST_F(StickyTopics, overlapping_late_joiners_each_get_their_own_pack_and_the_folders_go) {
+    net::Listener annFiles;
+    net::Listener bobFiles;
+    ASSERT_TRUE(annFiles.Listen(port, "127.0.0.2"));
+    ASSERT_TRUE(bobFiles.Listen(port, "127.0.0.3"));
+    Client op = JoinOperator();
+    for (const auto& [title, sticky] :
+         {std::pair{"Alpha", true}, {"Beta", false}, {"Gamma", true}}) {
+        ASSERT_TRUE(op->Send(net::TopicOpenToServer{title, sticky}.Encode()));
+        ASSERT_TRUE(op->ReceiveKind(net::MessageKind::TopicOpen));
+    }
+    // A client whose file server is off is told the topics but gets no text.
+    Client off = Connect("127.0.0.2");
+    ASSERT_TRUE(off->SendLogon("off", 1600, 1550, true));
+    ASSERT_TRUE(off->ReceiveKind(net::MessageKind::TopicOpen));
+    Client ann = Join("ann", "127.0.0.2");
+    Client bob = Join("bob", "127.0.0.3");
+    for (auto& [files, name] : {std::pair{&annFiles, "ann"}, {&bobFiles, "bob"}}) {
+        EXPECT_EQ(Received(*files), (std::vector<std::string>{"", "501:" + Rtf("Alpha", ids[name]),
+                                                              "503:" + Rtf("Gamma", ids[name])}));
+    }
+    EXPECT_TRUE(WaitUntil([&] {
+        return std::ranges::count_if(observer.seen().lines,
+                                     [](const auto& line) {
+                                         return line.second.starts_with(
+                                             "** Finished sending sticky topics to new client (");
+                                     }) == 2 &&
+               std::filesystem::is_empty(dir.dir() + "TopicsTemp");
+    }));
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(requests.size(), 2U);  // none for the operator nor for "off"
+    for (auto& [request, work] : requests) {
+        EXPECT_EQ(request.topics, (std::vector<StickyTopic>{{1, "Alpha"}, {3, "Gamma"}}));
+        EXPECT_EQ(work, dir.dir() + "TopicsTemp/" + std::to_string(request.id) + "/");
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -66,6 +67,13 @@ class RecordingObserver final : public ServerObserver {
             seen.files.push_back(File{header, length, {}, 0, false});
             return seen.files.size() - 1;
         }));
+    }
+
+    // Set before the first client joins; called on bootstrap task threads.
+    std::function<TopicPack(const StickyTopicsRequest&, const std::string&)> packTopics;
+    TopicPack PackStickyTopics(const StickyTopicsRequest& request,
+                               const std::string& workDir) override {
+        return packTopics ? packTopics(request, workDir) : TopicPack{};
     }
 
     Seen seen() {

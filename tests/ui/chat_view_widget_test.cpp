@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
+#include <QTest>
 #include <QTextCursor>
 
 #include "chat/chat_ids.h"
@@ -13,11 +14,16 @@ namespace {
 
 class ChatView : public ::testing::Test {
   protected:
-    // Appends to the document and renders the new runs, as the core and the port do.
-    void Append(chat::TextRun run) {
+    // Appends to the document and hands the new runs to the view, as the core and the port do;
+    // the view draws them with its next batch.
+    void Queue(chat::TextRun run) {
         const std::size_t first = document.RunCount();
         document.Append(std::move(run));
         view.AppendRuns(document, first);
+    }
+    void Append(chat::TextRun run) {
+        Queue(std::move(run));
+        view.Flush();
     }
     QTextCharFormat FormatAt(int position) {
         QTextCursor cursor(view.document());
@@ -79,8 +85,26 @@ TEST_F(ChatView, appending_does_not_scroll_until_asked) {
     EXPECT_TRUE(view.AtEnd());
 }
 
+TEST_F(ChatView, draws_waiting_runs_together_and_scrolls_after_them) {
+    view.resize(200, 100);
+    view.show();
+    for (int i = 0; i < 60; ++i) {
+        Queue({"line " + std::to_string(i) + "\n"});
+    }
+    view.ScrollToEnd();
+    EXPECT_TRUE(view.toPlainText().isEmpty());  // nothing drawn before the event loop runs
+    EXPECT_TRUE(view.AtEnd());
+    const int revision = view.document()->revision();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view.toPlainText().isEmpty(); }, 5000));
+    EXPECT_EQ(view.document()->revision(), revision + 1);  // one edit for all 60 lines
+    EXPECT_TRUE(view.toPlainText().endsWith(QStringLiteral("line 59\n")));
+    EXPECT_GT(view.verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(view.AtEnd());
+}
+
 TEST_F(ChatView, shows_a_replaced_document_whole) {
     Append({"old\n"});
+    Queue({"still waiting\n"});  // belongs to the text being replaced
     chat::ChatDocument archive;
     archive.Append({"loaded ", 0xFF0000, true});
     archive.Append({"text\n", 0xFF0000});
@@ -88,6 +112,7 @@ TEST_F(ChatView, shows_a_replaced_document_whole) {
     EXPECT_EQ(view.toPlainText(), QStringLiteral("loaded text\n"));
     EXPECT_EQ(FormatAt(0).foreground().color(), QColor(0, 0, 255));
     view.AppendRuns(archive, 5);  // nothing new
+    view.Flush();
     EXPECT_EQ(view.toPlainText(), QStringLiteral("loaded text\n"));
 }
 
