@@ -28,6 +28,21 @@ int Scaled(int value, double factor) {
 
 }  // namespace
 
+void SetUpFixedDialog(QDialog& dialog, const QString& objectName, const QString& title, QSize size,
+                      TitleBar titleBar) {
+    dialog.setObjectName(objectName);
+    dialog.setWindowTitle(title);
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (titleBar == TitleBar::WithClose) {
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    }
+    dialog.setWindowFlags(flags);
+    dialog.setFixedSize(size);
+    QFont small = dialog.font();
+    small.setPointSize(8);
+    dialog.setFont(small);
+}
+
 double FitLayoutToFont(QDialog& dialog) {
     constexpr double kMaxFactor = 2.0;
     const QList<QWidget*> children = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);

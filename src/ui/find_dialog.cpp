@@ -45,14 +45,8 @@ QPushButton* Button(QWidget& parent, const QString& text, QRect rect, const QStr
 
 FindDialog::FindDialog(FindMemory& memory, std::function<QTextEdit*()> view, QWidget* parent)
     : QDialog(parent), memory_(memory), view_(std::move(view)) {
-    setObjectName(QStringLiteral("findDialog"));
-    setWindowTitle(QStringLiteral("Find Text ..."));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(355, 90);
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
+    SetUpFixedDialog(*this, QStringLiteral("findDialog"), QStringLiteral("Find Text ..."),
+                     QSize(355, 90), TitleBar::WithClose);
 
     auto* label = new QLabel(QStringLiteral("Find:"), this);
     label->setGeometry(5, 10, 35, 24);

@@ -107,14 +107,8 @@ QLineEdit* DigitsField(QWidget& parent, const QString& text, int maxDigits, QRec
 
 OptionsDialog::OptionsDialog(const app::Settings& settings, bool serverRunning, QWidget* parent)
     : QDialog(parent), serverRunning_(serverRunning) {
-    setObjectName(QStringLiteral("optionsDialog"));
-    setWindowTitle(QStringLiteral("Set Options ..."));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(365, 322);
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
+    SetUpFixedDialog(*this, QStringLiteral("optionsDialog"), QStringLiteral("Set Options ..."),
+                     QSize(365, 322), TitleBar::WithClose);
     const Form form = app::OptionsFormOf(settings);
     BuildFrames();
     BuildChecks(form);
