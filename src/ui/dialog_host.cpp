@@ -5,10 +5,13 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+
+#include "ui/balloon_tip.h"
 
 namespace talvoro::ui {
 
@@ -41,6 +44,14 @@ void SetUpFixedDialog(QDialog& dialog, const QString& objectName, const QString&
     QFont small = dialog.font();
     small.setPointSize(8);
     dialog.setFont(small);
+}
+
+QPushButton* PlaceButton(QWidget& parent, const QString& text, QRect rect, const QString& tipTitle,
+                         const QString& tipText) {
+    auto* button = new QPushButton(text, &parent);
+    button->setGeometry(rect);
+    AddBalloonTip(*button, tipText, tipTitle);
+    return button;
 }
 
 double FitLayoutToFont(QDialog& dialog) {

@@ -168,19 +168,17 @@ void OptionsDialog::BuildFields(const Form& form) {
 }
 
 void OptionsDialog::BuildButtons() {
-    auto* save = new QPushButton(QStringLiteral("Save"), this);
+    QPushButton* save = PlaceButton(*this, QStringLiteral("Save"), QRect(5, 288, 90, 30),
+                                    QStringLiteral("Save Options"),
+                                    QStringLiteral("Make your settings valid and save them."));
     save->setObjectName(QStringLiteral("saveButton"));
-    save->setGeometry(5, 288, 90, 30);
     save->setDefault(true);
-    AddBalloonTip(*save, QStringLiteral("Make your settings valid and save them."),
-                  QStringLiteral("Save Options"));
     connect(save, &QPushButton::clicked, this, &QDialog::accept);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    QPushButton* cancel = PlaceButton(*this, QStringLiteral("Cancel"), QRect(270, 288, 90, 30),
+                                      QStringLiteral("Cancel Options"),
+                                      QStringLiteral("Don't use this (new) settings."));
     cancel->setObjectName(QStringLiteral("cancelButton"));
-    cancel->setGeometry(270, 288, 90, 30);
     cancel->setAutoDefault(false);
-    AddBalloonTip(*cancel, QStringLiteral("Don't use this (new) settings."),
-                  QStringLiteral("Cancel Options"));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
