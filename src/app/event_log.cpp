@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "app/date_time.h"
@@ -13,18 +14,19 @@ namespace talvoro::app {
 
 namespace {
 
-// Writes all of `data`, continuing short writes; gives up on the first real error.
-void WriteAll(int fd, std::string_view data) {
+// Writes all of `data`, continuing short writes; false on the first real error (errno tells).
+bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         const ssize_t written = ::write(fd, data.data(), data.size());
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return;
+            return false;
         }
         data.remove_prefix(static_cast<std::size_t>(written));
     }
+    return true;
 }
 
 }  // namespace
@@ -59,13 +61,26 @@ void EventLog::LogEvent(bool isError, std::string_view text) noexcept {
         // complete in the file once the call returns.
         const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
         if (fd < 0) {
+            ReportFailure(errno);
             return;
         }
-        WriteAll(fd, line);
+        if (!WriteAll(fd, line)) {
+            ReportFailure(errno);
+        }
         ::close(fd);
     } catch (...) {
         // Out of memory or a failing clock: the event is lost, the caller goes on.
     }
+}
+
+void EventLog::ReportFailure(int error) {
+    if (failureReported_) {
+        return;
+    }
+    failureReported_ = true;
+    const std::string line = "Talvoro: cannot write the event log " + path_ + ": " +
+                             std::strerror(error) + "; events are not logged\n";
+    [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, line.data(), line.size());
 }
 
 }  // namespace talvoro::app

@@ -27,7 +27,7 @@ class EventLog {
     // different threads never interleave; the line is on disk (in the file, unbuffered) when the
     // call returns. The text is written unchanged, its own line feeds included: parts of it that
     // come from other people go through LogSafe first. If the file cannot be opened or written the
-    // event is dropped silently; this never throws.
+    // event is dropped; the first such failure writes one line to stderr. This never throws.
     void LogEvent(bool isError, std::string_view text) noexcept;
 
     const std::string& path() const { return path_; }
@@ -36,9 +36,13 @@ class EventLog {
     static std::string FormatLine(std::int32_t dateValue, bool isError, std::string_view text);
 
   private:
+    // Caller holds mutex_.
+    void ReportFailure(int error);
+
     std::string path_;
     Clock clock_;
     std::mutex mutex_;
+    bool failureReported_ = false;
 };
 
 // `userText` (a name, a whisper target or text, a title from another user) with CR and LF

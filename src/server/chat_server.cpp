@@ -30,6 +30,9 @@ template <typename... Visitors>
 struct Overloaded : Visitors... {
     using Visitors::operator()...;
 };
+// Spelled out for compilers without aggregate deduction (clang before 17).
+template <typename... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 void RaiseTo(std::atomic<std::int16_t>& value, std::int16_t candidate) {
     std::int16_t current = value.load();
