@@ -7,34 +7,21 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench_files.h"
 #include "net/poll_wait.h"
 #include "net/transport.h"
 
 namespace {
 
 using namespace talvoro;
+using bench::PeakResidentKiB;
+using bench::WriteRandomFile;
 
 constexpr std::size_t kFileSize = 32u * 1024 * 1024;
-
-// Peak resident set size of this process in KiB (VmHWM), 0 if it cannot be read.
-double PeakResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmHWM:") {
-            double kib = 0;
-            status >> kib;
-            return kib;
-        }
-        status.ignore(1 << 16, '\n');
-    }
-    return 0;
-}
 
 class BenchDir {
   public:
@@ -60,20 +47,6 @@ class BenchDir {
   private:
     std::filesystem::path path_;
 };
-
-// Written in 1 MiB pieces so that preparing the file does not raise the peak memory.
-bool WriteRandomFile(const std::string& path, std::size_t size) {
-    std::ofstream out(path, std::ios::binary);
-    std::mt19937 random(1805);
-    std::vector<char> piece(1024 * 1024);
-    for (std::size_t written = 0; written < size; written += piece.size()) {
-        for (char& byte : piece) {
-            byte = static_cast<char>(random() & 0xFF);
-        }
-        out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    }
-    return static_cast<bool>(out.flush());
-}
 
 // The server side of a fresh loopback connection, or an invalid socket.
 net::Socket AcceptOne(net::Listener& listener) {

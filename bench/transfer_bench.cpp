@@ -14,10 +14,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench_files.h"
 #include "net/poll_wait.h"
 #include "net/transport.h"
 #include "server/file_server.h"
@@ -30,30 +30,6 @@ using namespace talvoro;
 using Clock = std::chrono::steady_clock;
 constexpr std::size_t kFileSize = 32u * 1024 * 1024;
 constexpr int kRounds = 5;
-
-double PeakKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmHWM:") {
-            double kib = 0;
-            status >> kib;
-            return kib;
-        }
-        status.ignore(1 << 16, '\n');
-    }
-    return 0;
-}
-
-void WriteRandomFile(const std::string& path) {
-    std::ofstream out(path, std::ios::binary);
-    std::mt19937 random(1805);
-    std::vector<char> piece(1024 * 1024);
-    for (std::size_t written = 0; written < kFileSize; written += piece.size()) {
-        std::generate(piece.begin(), piece.end(), [&] { return static_cast<char>(random()); });
-        out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    }
-}
 
 struct Quiet final : transfer::TransferEvents, net::ServerLink {
     void ServerLine(std::string, bool) override {}
@@ -94,7 +70,7 @@ struct Sink final : server::FileBlockSink {
             new Sink(incoming.Begin(h, n, server), doneFd));
     };
     server::FileServer files(fs);
-    const double before = PeakKiB();
+    const double before = bench::PeakResidentKiB();
     files.Start();
     while (files.Port() == 0) {
         ::usleep(1000);
@@ -104,7 +80,7 @@ struct Sink final : server::FileBlockSink {
     char c = 0;
     static_cast<void>(::read(portFd, &c, 1));  // the parent closes its end when done
     files.Stop();
-    const double growth = PeakKiB() - before;
+    const double growth = bench::PeakResidentKiB() - before;
     static_cast<void>(::write(doneFd, &growth, sizeof growth));
     std::_Exit(0);
 }
@@ -208,7 +184,10 @@ int main() {
                                       ("talvoro-transfer-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir / "in" / "Transfer");
     const std::string source = (dir / "source.bin").string();
-    WriteRandomFile(source);
+    if (!bench::WriteRandomFile(source, kFileSize)) {
+        std::fprintf(stderr, "cannot write %s\n", source.c_str());
+        return 1;
+    }
 
     Child receiver = Spawn([&](int c, int d) { Receiver((dir / "in/").string(), c, d); });
     Child plain = Spawn([&](int c, int d) { PlainReceiver((dir / "plain.bin").string(), c, d); });
@@ -221,7 +200,7 @@ int main() {
     job.headerPauseMs = 0;  // the 200 ms pause before the block is not part of the throughput
 
     double best = 1e9, bestPlain = 1e9;
-    const double senderBefore = PeakKiB();
+    const double senderBefore = bench::PeakResidentKiB();
     for (int round = 0; round < kRounds; ++round) {
         char c = 0;
         auto start = Clock::now();
@@ -239,7 +218,7 @@ int main() {
         }
         bestPlain = std::min(bestPlain, Seconds(start));
     }
-    const double senderGrowth = PeakKiB() - senderBefore;
+    const double senderGrowth = bench::PeakResidentKiB() - senderBefore;
     ::close(receiver.control);
     double receiverGrowth = -1;
     static_cast<void>(::read(receiver.done, &receiverGrowth, sizeof receiverGrowth));

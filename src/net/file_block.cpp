@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "net/connection.h"
@@ -31,42 +32,6 @@ std::array<std::uint8_t, kFileBlockHeaderSize> EncodeHeader(std::uint32_t length
         header[8 + i] = static_cast<std::uint8_t>(length >> (8 * i));
     }
     return header;
-}
-
-std::uint32_t DecodeLength(std::span<const std::uint8_t, kFileBlockHeaderSize> header) {
-    std::uint32_t length = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        length |= static_cast<std::uint32_t>(header[8 + i]) << (8 * i);
-    }
-    return length;
-}
-
-// One receive into `buffer`, waiting up to idleTimeoutMs for bytes. >0 bytes read, 0 when the
-// peer closed, -1 on error or when the wait ran out.
-long ReceiveSome(int fd, std::span<std::uint8_t> buffer, int idleTimeoutMs) {
-    for (;;) {
-        const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
-        if (n >= 0) {
-            return static_cast<long>(n);
-        }
-        if (errno == EINTR) {
-            continue;
-        }
-        if ((errno != EAGAIN && errno != EWOULDBLOCK) || !WaitReady(fd, POLLIN, idleTimeoutMs)) {
-            return -1;
-        }
-    }
-}
-
-bool ReceiveExact(int fd, std::span<std::uint8_t> buffer, int idleTimeoutMs) {
-    while (!buffer.empty()) {
-        const long n = ReceiveSome(fd, buffer, idleTimeoutMs);
-        if (n <= 0) {
-            return false;
-        }
-        buffer = buffer.subspan(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 bool StreamFileOut(int fd, std::FILE* file, std::uint32_t length) {
@@ -111,6 +76,41 @@ bool StartsWithFileBlockTag(std::span<const std::uint8_t> bytes) {
            std::equal(kFileBlockTag.begin(), kFileBlockTag.end(), bytes.begin());
 }
 
+long ReceiveSome(int fd, std::span<std::uint8_t> buffer, int idleTimeoutMs) {
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        if (n >= 0) {
+            return static_cast<long>(n);
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if ((errno != EAGAIN && errno != EWOULDBLOCK) || !WaitReady(fd, POLLIN, idleTimeoutMs)) {
+            return -1;
+        }
+    }
+}
+
+std::optional<std::uint32_t> ReceiveFileBlockHeader(int fd, int idleTimeoutMs) {
+    std::array<std::uint8_t, kFileBlockHeaderSize> header{};
+    std::span<std::uint8_t> rest(header);
+    while (!rest.empty()) {
+        const long n = ReceiveSome(fd, rest, idleTimeoutMs);
+        if (n <= 0) {
+            return std::nullopt;
+        }
+        rest = rest.subspan(static_cast<std::size_t>(n));
+    }
+    if (!StartsWithFileBlockTag(header)) {
+        return std::nullopt;
+    }
+    std::uint32_t length = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        length |= static_cast<std::uint32_t>(header[8 + i]) << (8 * i);
+    }
+    return length;
+}
+
 bool NetSendFile(int fd, const std::string& path) {
     const File file(std::fopen(path.c_str(), "rbe"));
     struct stat info {};
@@ -129,11 +129,8 @@ bool NetReceiveFile(int fd, const std::string& path, int idleTimeoutMs) {
     if (!file) {
         return false;
     }
-    std::array<std::uint8_t, kFileBlockHeaderSize> header{};
-    if (!ReceiveExact(fd, header, idle) || !StartsWithFileBlockTag(header)) {
-        return false;
-    }
-    if (!StreamFileIn(fd, file.get(), DecodeLength(header), idle)) {
+    const std::optional<std::uint32_t> length = ReceiveFileBlockHeader(fd, idle);
+    if (!length || !StreamFileIn(fd, file.get(), *length, idle)) {
         return false;
     }
     return std::fclose(file.release()) == 0;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -18,6 +19,15 @@ inline constexpr std::size_t kFileBlockChunkSize = 64 * 1024;
 
 // True when `bytes` has at least 8 bytes and they are the file block tag.
 bool StartsWithFileBlockTag(std::span<const std::uint8_t> bytes);
+
+// One receive into `buffer`, waiting up to `idleTimeoutMs` for bytes: >0 bytes read, 0 when the
+// peer closed, -1 on error or when the wait ran out. Works on blocking and non-blocking sockets.
+long ReceiveSome(int fd, std::span<std::uint8_t> buffer, int idleTimeoutMs);
+
+// Receives the 12-byte header of a file block and returns the announced length; nothing when the
+// peer closes, fails or is silent for `idleTimeoutMs` first, or the bytes do not start with the
+// tag.
+std::optional<std::uint32_t> ReceiveFileBlockHeader(int fd, int idleTimeoutMs);
 
 // Sends the regular file at `path` as one file block on `fd`. Returns false, having sent nothing,
 // when the file cannot be opened, is not a regular file or is 4 GiB or larger; returns false

@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 namespace talvoro::transfer {
 
@@ -64,6 +66,24 @@ bool ReadExact(int fd, std::span<std::uint8_t> buffer) {
         buffer = buffer.subspan(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+CopyFault CopyExact(int from, int to, std::uint64_t count) {
+    constexpr std::size_t kPieceSize = 64 * 1024;
+    std::vector<std::uint8_t> piece(
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, kPieceSize)));
+    while (count > 0) {
+        const auto want = std::span(piece).first(
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, piece.size())));
+        if (!ReadExact(from, want)) {
+            return CopyFault::Read;
+        }
+        if (!WriteAll(to, want)) {
+            return CopyFault::Write;
+        }
+        count -= want.size();
+    }
+    return CopyFault::None;
 }
 
 std::optional<TempFile> TempFile::Create(const std::string& directory) {

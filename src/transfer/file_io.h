@@ -44,6 +44,12 @@ long ReadSome(int fd, std::span<std::uint8_t> buffer);
 // Reads exactly buffer.size() bytes; false at an early end of the file or on error.
 bool ReadExact(int fd, std::span<std::uint8_t> buffer);
 
+enum class CopyFault { None, Read, Write };
+
+// Copies `count` bytes from `from` to `to`, each at its current position, in 64 KiB pieces. Read
+// when `from` ends early or fails, Write when writing fails.
+CopyFault CopyExact(int from, int to, std::uint64_t count);
+
 // A new, empty file with a unique name in `directory` (which ends in "/"), readable and writable
 // by its owner only. Commit renames it to its final name; a TempFile that is never committed is
 // removed when it goes away.

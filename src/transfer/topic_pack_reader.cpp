@@ -95,17 +95,13 @@ PackStatus PackReader::Next(const std::string& destination) {
 }
 
 PackStatus PackReader::Unpack(int out, std::uint32_t size) {
-    std::vector<std::uint8_t> chunk(std::min<std::size_t>(size, kChunkSize));
-    std::uint64_t left = size;
-    while (left > 0) {
-        const auto want = std::span(chunk).first(std::min<std::uint64_t>(left, chunk.size()));
-        if (!ReadExact(pack_.get(), want)) {
+    switch (CopyExact(pack_.get(), out, size)) {
+        case CopyFault::Read:
             return PackStatus::Truncated;  // the file shrank while being read
-        }
-        if (!WriteAll(out, want)) {
+        case CopyFault::Write:
             return PackStatus::CannotWrite;
-        }
-        left -= want.size();
+        case CopyFault::None:
+            break;
     }
     return PackStatus::Entry;
 }

@@ -129,17 +129,9 @@ bool PackWriter::AddCompressed(int source, std::uint32_t size, std::uint64_t ent
 bool PackWriter::AddRaw(int source, std::uint32_t size, std::uint64_t entryStart) {
     if (::lseek(pack_.get(), static_cast<off_t>(entryStart), SEEK_SET) !=
             static_cast<off_t>(entryStart) ||
-        !WriteAll(pack_.get(), EntryHeader(size, size))) {
+        !WriteAll(pack_.get(), EntryHeader(size, size)) ||
+        CopyExact(source, pack_.get(), size) != CopyFault::None) {
         return false;
-    }
-    std::vector<std::uint8_t> chunk(kChunkSize);
-    std::uint64_t left = size;
-    while (left > 0) {
-        const auto want = std::span(chunk).first(std::min<std::uint64_t>(left, chunk.size()));
-        if (!ReadExact(source, want) || !WriteAll(pack_.get(), want)) {
-            return false;
-        }
-        left -= want.size();
     }
     end_ = entryStart + kPackEntryHeaderSize + size;
     return true;

@@ -53,13 +53,9 @@ QLabel* TextBlock(QWidget& parent, const QString& text, QRect rect) {
 
 AboutBox::AboutBox(const ImageStore& images, std::int32_t now, QWidget* parent)
     : QDialog(parent), images_(images) {
-    setObjectName(QStringLiteral("aboutBox"));
-    setWindowTitle(QStringLiteral("About Talvoro Client/Server"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(260, 220);
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
+    SetUpFixedDialog(*this, QStringLiteral("aboutBox"),
+                     QStringLiteral("About Talvoro Client/Server"), QSize(260, 220),
+                     TitleBar::TitleOnly);
 
     left_ = Picture(*this, images, app::image::kAboutFrame1, 7);
     right_ = Picture(*this, images, app::image::kAboutFrame4, 205);

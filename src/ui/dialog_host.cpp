@@ -5,10 +5,13 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+
+#include "ui/balloon_tip.h"
 
 namespace talvoro::ui {
 
@@ -27,6 +30,29 @@ int Scaled(int value, double factor) {
 }
 
 }  // namespace
+
+void SetUpFixedDialog(QDialog& dialog, const QString& objectName, const QString& title, QSize size,
+                      TitleBar titleBar) {
+    dialog.setObjectName(objectName);
+    dialog.setWindowTitle(title);
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (titleBar == TitleBar::WithClose) {
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    }
+    dialog.setWindowFlags(flags);
+    dialog.setFixedSize(size);
+    QFont small = dialog.font();
+    small.setPointSize(8);
+    dialog.setFont(small);
+}
+
+QPushButton* PlaceButton(QWidget& parent, const QString& text, QRect rect, const QString& tipTitle,
+                         const QString& tipText) {
+    auto* button = new QPushButton(text, &parent);
+    button->setGeometry(rect);
+    AddBalloonTip(*button, tipText, tipTitle);
+    return button;
+}
 
 double FitLayoutToFont(QDialog& dialog) {
     constexpr double kMaxFactor = 2.0;

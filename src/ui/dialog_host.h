@@ -7,10 +7,25 @@
 //
 // Thread: GUI thread only.
 
+#include <QRect>
+#include <QSize>
+#include <QString>
+
 class QDialog;
+class QPushButton;
 class QWidget;
 
 namespace talvoro::ui {
+
+// Names and titles a fixed-layout dialog, fixes its size and gives it the small 8-point font its
+// controls are placed for.
+enum class TitleBar { TitleOnly, WithClose };  // WithClose adds the close button and system menu
+void SetUpFixedDialog(QDialog& dialog, const QString& objectName, const QString& title, QSize size,
+                      TitleBar titleBar);
+
+// A push button of a fixed-layout dialog at `rect` in `parent`, with its balloon tip.
+QPushButton* PlaceButton(QWidget& parent, const QString& text, QRect rect, const QString& tipTitle,
+                         const QString& tipText);
 
 // The controls of the fixed-layout dialogs are placed for a small 8-point font. Where the
 // platform's font is wider, this scales every direct child's geometry and the dialog's fixed size

@@ -31,28 +31,10 @@ bool FindInView(QTextEdit& view, const QString& text, QTextDocument::FindFlags f
     return true;
 }
 
-namespace {
-
-QPushButton* Button(QWidget& parent, const QString& text, QRect rect, const QString& tipTitle,
-                    const QString& tipText) {
-    auto* button = new QPushButton(text, &parent);
-    button->setGeometry(rect);
-    AddBalloonTip(*button, tipText, tipTitle);
-    return button;
-}
-
-}  // namespace
-
 FindDialog::FindDialog(FindMemory& memory, std::function<QTextEdit*()> view, QWidget* parent)
     : QDialog(parent), memory_(memory), view_(std::move(view)) {
-    setObjectName(QStringLiteral("findDialog"));
-    setWindowTitle(QStringLiteral("Find Text ..."));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(355, 90);
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
+    SetUpFixedDialog(*this, QStringLiteral("findDialog"), QStringLiteral("Find Text ..."),
+                     QSize(355, 90), TitleBar::WithClose);
 
     auto* label = new QLabel(QStringLiteral("Find:"), this);
     label->setGeometry(5, 10, 35, 24);
@@ -74,20 +56,20 @@ FindDialog::FindDialog(FindMemory& memory, std::function<QTextEdit*()> view, QWi
     down_->setGeometry(150, 58, 85, 24);
     down_->setChecked(true);
 
-    QPushButton* next = Button(*this, QStringLiteral("Find next"), QRect(250, 5, 100, 24),
-                               QStringLiteral("Find Next"),
-                               QStringLiteral("Find the next occurance of the search string."));
+    QPushButton* next = PlaceButton(
+        *this, QStringLiteral("Find next"), QRect(250, 5, 100, 24), QStringLiteral("Find Next"),
+        QStringLiteral("Find the next occurance of the search string."));
     next->setDefault(true);
     connect(next, &QPushButton::clicked, this, [this] { FindNext(); });
     QPushButton* selection =
-        Button(*this, QStringLiteral("Use &Selection"), QRect(250, 33, 100, 24),
-               QStringLiteral("Find Selection"),
-               QStringLiteral("Copy the selected text to the string input field."));
+        PlaceButton(*this, QStringLiteral("Use &Selection"), QRect(250, 33, 100, 24),
+                    QStringLiteral("Find Selection"),
+                    QStringLiteral("Copy the selected text to the string input field."));
     selection->setAutoDefault(false);
     connect(selection, &QPushButton::clicked, this, [this] { UseSelection(); });
-    QPushButton* close = Button(*this, QStringLiteral("Close"), QRect(250, 61, 100, 24),
-                                QStringLiteral("Exit Search"),
-                                QStringLiteral("Close this window and give up searching."));
+    QPushButton* close = PlaceButton(*this, QStringLiteral("Close"), QRect(250, 61, 100, 24),
+                                     QStringLiteral("Exit Search"),
+                                     QStringLiteral("Close this window and give up searching."));
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, [this] { CloseRemembering(); });
     FitLayoutToFont(*this);

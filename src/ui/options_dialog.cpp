@@ -107,14 +107,8 @@ QLineEdit* DigitsField(QWidget& parent, const QString& text, int maxDigits, QRec
 
 OptionsDialog::OptionsDialog(const app::Settings& settings, bool serverRunning, QWidget* parent)
     : QDialog(parent), serverRunning_(serverRunning) {
-    setObjectName(QStringLiteral("optionsDialog"));
-    setWindowTitle(QStringLiteral("Set Options ..."));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(365, 322);
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
+    SetUpFixedDialog(*this, QStringLiteral("optionsDialog"), QStringLiteral("Set Options ..."),
+                     QSize(365, 322), TitleBar::WithClose);
     const Form form = app::OptionsFormOf(settings);
     BuildFrames();
     BuildChecks(form);
@@ -174,19 +168,17 @@ void OptionsDialog::BuildFields(const Form& form) {
 }
 
 void OptionsDialog::BuildButtons() {
-    auto* save = new QPushButton(QStringLiteral("Save"), this);
+    QPushButton* save = PlaceButton(*this, QStringLiteral("Save"), QRect(5, 288, 90, 30),
+                                    QStringLiteral("Save Options"),
+                                    QStringLiteral("Make your settings valid and save them."));
     save->setObjectName(QStringLiteral("saveButton"));
-    save->setGeometry(5, 288, 90, 30);
     save->setDefault(true);
-    AddBalloonTip(*save, QStringLiteral("Make your settings valid and save them."),
-                  QStringLiteral("Save Options"));
     connect(save, &QPushButton::clicked, this, &QDialog::accept);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    QPushButton* cancel = PlaceButton(*this, QStringLiteral("Cancel"), QRect(270, 288, 90, 30),
+                                      QStringLiteral("Cancel Options"),
+                                      QStringLiteral("Don't use this (new) settings."));
     cancel->setObjectName(QStringLiteral("cancelButton"));
-    cancel->setGeometry(270, 288, 90, 30);
     cancel->setAutoDefault(false);
-    AddBalloonTip(*cancel, QStringLiteral("Don't use this (new) settings."),
-                  QStringLiteral("Cancel Options"));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
