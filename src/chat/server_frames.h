@@ -20,7 +20,7 @@ namespace talvoro::chat {
 struct FrameResult {
     bool newContent = false;    // the frame brought text the user has not seen
     int tab = 0;                // where: the tab of a chat message routed to a tab, else 0
-    std::string sender;         // who wrote it (Windows-1252); empty for server lines
+    std::string sender{};       // who wrote it (Windows-1252); empty for server lines
     bool sessionEnded = false;  // a refusal or a pushed version ended the session
 };
 
