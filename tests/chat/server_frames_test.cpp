@@ -34,9 +34,9 @@ class ServerFrames : public test::ChatFixture {
                 late.welcomed();
             }
         };
-        hooks.archiveView = [this](int view) {
+        hooks.archiveView = [this](int viewNumber) {
             if (late.archiveView) {
-                late.archiveView(view);
+                late.archiveView(viewNumber);
             }
         };
         StartClient();
