@@ -22,7 +22,7 @@ using Form = app::OptionsForm;
 constexpr int kCheckWidth = 160;
 constexpr int kRowHeight = 17;
 
-struct CheckSpec {
+struct CheckBoxPlace {
     const char* label;
     int x;
     int y;
@@ -32,7 +32,7 @@ struct CheckSpec {
     const char* tipText;
 };
 
-constexpr CheckSpec kChecks[] = {
+constexpr CheckBoxPlace kChecks[] = {
     {"Auto logon to server", 11, 21, kCheckWidth, &Form::autoLogon, "Auto Logon",
      "Automatically logon to the server at startup."},
     {"Minimize to tray", 11, 38, kCheckWidth, &Form::minimizeToTray, "Tray Minimize",
@@ -139,12 +139,13 @@ void OptionsDialog::BuildFrames() {
 }
 
 void OptionsDialog::BuildChecks(const Form& form) {
-    for (const CheckSpec& spec : kChecks) {
-        auto* box = new QCheckBox(QString::fromLatin1(spec.label), this);
-        box->setGeometry(spec.x, spec.y, spec.width, kRowHeight);
-        box->setChecked(form.*spec.field);
-        AddBalloonTip(*box, QString::fromLatin1(spec.tipText), QString::fromLatin1(spec.tipTitle));
-        checks_.emplace_back(spec.field, box);
+    for (const CheckBoxPlace& place : kChecks) {
+        auto* box = new QCheckBox(QString::fromLatin1(place.label), this);
+        box->setGeometry(place.x, place.y, place.width, kRowHeight);
+        box->setChecked(form.*place.field);
+        AddBalloonTip(*box, QString::fromLatin1(place.tipText),
+                      QString::fromLatin1(place.tipTitle));
+        checks_.emplace_back(place.field, box);
     }
 }
 
