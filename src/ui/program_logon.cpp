@@ -12,6 +12,7 @@
 #include "ui/code_page_text.h"
 #include "ui/open_dialogs.h"
 #include "ui/session_root.h"
+#include "ui/termination_notifier.h"
 
 namespace talvoro::ui {
 
@@ -31,16 +32,10 @@ ProgramLogonSteps::~ProgramLogonSteps() {
 }
 
 void ProgramLogonSteps::WatchSignalsOutsideSession() {
-    if (termination_ == nullptr || termination_->fd() < 0) {
-        return;
-    }
-    signalNotifier_ = std::make_unique<QSocketNotifier>(termination_->fd(), QSocketNotifier::Read);
-    QObject::connect(signalNotifier_.get(), &QSocketNotifier::activated, signalNotifier_.get(),
-                     [this] {
-                         termination_->Consume();
-                         state_.QuitRequested = true;
-                         EndOpenDialogs();  // the logon step then sees the quit request
-                     });
+    signalNotifier_ = WatchTermination(termination_, [this] {
+        state_.QuitRequested = true;
+        EndOpenDialogs();  // the logon step then sees the quit request
+    });
 }
 
 std::optional<int> ProgramLogonSteps::RunSession() {

@@ -1,12 +1,12 @@
 #include "ui/session_end.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 
 #include "app/exit_codes.h"
 #include "app/startup.h"
 #include "ui/open_dialogs.h"
 #include "ui/operator_observer.h"
+#include "ui/termination_notifier.h"
 
 namespace talvoro::ui {
 
@@ -26,15 +26,7 @@ void SessionEnd::WatchSignals() {
             Terminate();
         }
     });
-    if (termination_ == nullptr || termination_->fd() < 0) {
-        return;
-    }
-    signalNotifier_ = std::make_unique<QSocketNotifier>(termination_->fd(), QSocketNotifier::Read);
-    QObject::connect(signalNotifier_.get(), &QSocketNotifier::activated, signalNotifier_.get(),
-                     [this] {
-                         termination_->Consume();
-                         Terminate();
-                     });
+    signalNotifier_ = WatchTermination(termination_, [this] { Terminate(); });
 }
 
 // Whatever box or dialog is open is cancelled, so that the loop it runs returns and the orderly
