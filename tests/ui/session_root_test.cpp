@@ -7,14 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 #include <csignal>
 
 #include "app/exit_codes.h"
 #include "net/frame.h"
-#include "net/message_kind.h"
 #include "net/messages.h"
 #include "net/transport.h"
 #include "support/program_process.h"
@@ -33,7 +31,6 @@
 namespace talvoro::ui {
 namespace {
 
-using net::MessageKind;
 using test::EventScript;
 
 class SessionRootTest : public ::testing::Test {
@@ -91,14 +88,6 @@ class HandServer {
     net::Socket client_;
 };
 
-TEST_F(SessionRootTest, connection_that_cannot_be_opened_returns_without_building_anything) {
-    state.settings.Port = talvoro::test::FreeLoopbackPort();
-    SessionRoot loop(state, services);
-    EXPECT_FALSE(loop.Run().has_value());
-    EXPECT_EQ(loop.Window(), nullptr);
-    EXPECT_TRUE(Log().empty());
-}
-
 // Ticks, new content, the focus after a row click and a tab switch; then the lost server's
 // question, which SIGTERM cancels: the program ends in order without a new instance.
 TEST_F(SessionRootTest, client_session_ticks_marks_new_content_and_asks_when_the_server_is_lost) {
@@ -113,7 +102,6 @@ TEST_F(SessionRootTest, client_session_ticks_marks_new_content_and_asks_when_the
     const auto inputFocused = [&loop] {
         return QApplication::focusWidget() == &loop.Window()->Input();
     };
-    QString question;
     script.Step("accepted", [&] { return server.Accepted(); })
         .Step(
             "window shown and active",
@@ -141,15 +129,8 @@ TEST_F(SessionRootTest, client_session_ticks_marks_new_content_and_asks_when_the
             "new content marked",
             [&] { return state.MessageCount == 2 && state.UnreadTabs[0] == 1; },
             [&] { server.CloseClient(); })
-        .Dialog("Talvoro: Network Troubles", [&](QWidget& box) {
-            auto* messageBox = qobject_cast<QMessageBox*>(&box);
-            ASSERT_NE(messageBox, nullptr);
-            question = messageBox->text();
-            std::raise(SIGTERM);
-        });
+        .Dialog("Talvoro: Network Troubles", [](QWidget&) { std::raise(SIGTERM); });
     RunToTheEnd(loop);
-    EXPECT_TRUE(question.startsWith(QStringLiteral("Could not communicate with server")))
-        << question.toStdString();
     const std::vector<std::string> lines = Log();
     ASSERT_EQ(lines.size(), 2U);
     EXPECT_TRUE(lines[0].ends_with(" INFO: Running as CLIENT")) << lines[0];
@@ -211,69 +192,45 @@ class OwnServerSessionRoot : public SessionRootTest {
     std::unique_ptr<server::ChatServer> server;
 };
 
-TEST_F(OwnServerSessionRoot, operator_alone_quits_without_a_question) {
-    SessionRoot loop(state, services);
-    script.Step(
-        "welcomed", [&] { return OperatorWelcomed(loop); },
-        [&] {
-            const QString main = loop.Window()->View(app::control::kMainView).toPlainText();
-            EXPECT_TRUE(main.contains(QStringLiteral("Talvoro server created on port")))
-                << main.toStdString();
-            loop.RequestQuit();
-        });
-    RunToTheEnd(loop);  // a question would be left open until the script gives up
-    EXPECT_TRUE(Log().front().ends_with(" INFO: Running as SERVER"));
-}
-
-bool ReminderVisible() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible() &&
-            widget->windowTitle() == QStringLiteral("Talvoro: Server Reminder")) {
-            return true;
-        }
-    }
-    return false;
-}
-
-TEST_F(OwnServerSessionRoot, operator_with_clients_is_asked_first_and_cancel_goes_on) {
+// The question itself (when to ask, what each answer does) is the server's; here the box: Escape
+// cancels and the program goes on, Return confirms and the program ends in order.
+TEST_F(OwnServerSessionRoot, operator_with_clients_is_asked_in_a_box_that_escape_cancels) {
     SessionRoot loop(state, services);
     // Alice connects once the operator is in: a connection made earlier would be listed (unnamed)
     // before the operator in the rosters.
     std::optional<talvoro::test::RawClient> alice;
-    std::optional<net::Frame> relayed;
     const QString reminder = QStringLiteral("Talvoro: Server Reminder");
+    bool cancelled = false;
     script
         .Step(
             "welcomed", [&] { return OperatorWelcomed(loop); },
             [&] {
+                const QString main = loop.Window()->View(app::control::kMainView).toPlainText();
+                EXPECT_TRUE(main.contains(QStringLiteral("Talvoro server created on port")))
+                    << main.toStdString();
                 alice.emplace(state.settings.Port);
                 ASSERT_NE(alice->LogOn("alice"), 0);
             })
         .Step(
             "alice listed", [&] { return loop.Chat()->Context().users.RowCount() == 2; },
-            [&] {
-                // The send command goes out through the window's routing.
-                loop.Window()->Input().SetText(QStringLiteral("hello alice"));
-                loop.Window()->Dispatch(app::cmd::kSend);
-                EXPECT_TRUE(loop.Window()->Input().toPlainText().isEmpty());
-                relayed = alice->ReceiveKind(MessageKind::PublicMessage);
-                loop.RequestQuit();
-            })
-        .Dialog(reminder, [](QWidget& box) { QTest::keyClick(&box, Qt::Key_Escape); })  // Cancel
+            [&] { loop.RequestQuit(); })
+        .Dialog(reminder,
+                [&](QWidget& box) {
+                    QTest::keyClick(&box, Qt::Key_Escape);
+                    cancelled = !box.isVisible();
+                })
         .Step(
-            "first question cancelled", [&] { return !ReminderVisible(); },
+            "first question cancelled", [&] { return cancelled; },
             [&] {
                 EXPECT_FALSE(state.QuitRequested.load());
                 loop.RequestQuit();  // asked again; OK ends the program
             })
-        .Dialog(reminder, [](QWidget& box) { QTest::keyClick(&box, Qt::Key_Return); });  // OK
+        .Dialog(reminder, [](QWidget& box) { QTest::keyClick(&box, Qt::Key_Return); });
     RunToTheEnd(loop);
-    ASSERT_TRUE(relayed.has_value());
-    EXPECT_NE(relayed->raw.find("hello alice"), std::string::npos);
-    ASSERT_TRUE(alice.has_value());
-    const std::optional<net::Frame> refusal = alice->ReceiveKind(MessageKind::Refusal);
-    ASSERT_TRUE(refusal.has_value());
-    EXPECT_EQ(refusal->raw, "** Server has been terminated!");
+    const std::vector<std::string> lines = Log();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.front().ends_with(" INFO: Running as SERVER")) << lines.front();
+    EXPECT_TRUE(lines.back().ends_with(" INFO: Terminated")) << lines.back();
 }
 
 }  // namespace
