@@ -1,6 +1,5 @@
-// The session root on Qt's event loop, against a hand-driven server socket (client mode) or this
-// process's own chat server (server mode), on loopback only. A script of steps runs inside the
-// loop; each step waits (bounded) for its condition and then acts.
+// The session root on Qt's event loop, against a hand-driven server socket on loopback. A script of
+// steps runs inside the loop; each step waits (bounded) for its condition and then acts.
 
 #include "ui/session_root.h"
 
@@ -17,9 +16,7 @@
 #include "net/transport.h"
 #include "support/program_process.h"
 #include "support/qt_app.h"
-#include "support/raw_client.h"
 #include "support/temp_dir.h"
-#include "ui/chat_view_widget.h"
 #include "ui/event_script.h"
 #include "ui/identifiers.h"
 #include "ui/main_window.h"
@@ -169,68 +166,6 @@ TEST_F(SessionRootTest, refusal_then_close_shows_one_box_and_ends_without_a_reco
     const std::vector<std::string> lines = Log();
     ASSERT_EQ(lines.size(), 2U);
     EXPECT_TRUE(lines[1].ends_with(" INFO: Terminated")) << lines[1];
-}
-
-class OwnServerSessionRoot : public SessionRootTest {
-  protected:
-    void SetUp() override {
-        SessionRootTest::SetUp();
-        state.settings.UserName = "op";
-        server = std::make_unique<server::ChatServer>(state, &*state.Log, observer);
-        ASSERT_TRUE(server->Start(0, "127.0.0.1"));
-        state.settings.Port = server->Port();
-        services.server = server.get();
-        services.serverObserver = &observer;
-    }
-    void TearDown() override { server->Stop(); }
-
-    bool OperatorWelcomed(const SessionRoot& loop) const {
-        return loop.Chat() != nullptr && loop.Chat()->Context().own.id != 0;
-    }
-
-    OperatorObserver observer{gui};
-    std::unique_ptr<server::ChatServer> server;
-};
-
-// The question itself (when to ask, what each answer does) is the server's; here the box: Escape
-// cancels and the program goes on, Return confirms and the program ends in order.
-TEST_F(OwnServerSessionRoot, operator_with_clients_is_asked_in_a_box_that_escape_cancels) {
-    SessionRoot loop(state, services);
-    // Alice connects once the operator is in: a connection made earlier would be listed (unnamed)
-    // before the operator in the rosters.
-    std::optional<talvoro::test::RawClient> alice;
-    const QString reminder = QStringLiteral("Talvoro: Server Reminder");
-    bool cancelled = false;
-    script
-        .Step(
-            "welcomed", [&] { return OperatorWelcomed(loop); },
-            [&] {
-                const QString main = loop.Window()->View(app::control::kMainView).toPlainText();
-                EXPECT_TRUE(main.contains(QStringLiteral("Talvoro server created on port")))
-                    << main.toStdString();
-                alice.emplace(state.settings.Port);
-                ASSERT_NE(alice->LogOn("alice"), 0);
-            })
-        .Step(
-            "alice listed", [&] { return loop.Chat()->Context().users.RowCount() == 2; },
-            [&] { loop.RequestQuit(); })
-        .Dialog(reminder,
-                [&](QWidget& box) {
-                    QTest::keyClick(&box, Qt::Key_Escape);
-                    cancelled = !box.isVisible();
-                })
-        .Step(
-            "first question cancelled", [&] { return cancelled; },
-            [&] {
-                EXPECT_FALSE(state.QuitRequested.load());
-                loop.RequestQuit();  // asked again; OK ends the program
-            })
-        .Dialog(reminder, [](QWidget& box) { QTest::keyClick(&box, Qt::Key_Return); });
-    RunToTheEnd(loop);
-    const std::vector<std::string> lines = Log();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_TRUE(lines.front().ends_with(" INFO: Running as SERVER")) << lines.front();
-    EXPECT_TRUE(lines.back().ends_with(" INFO: Terminated")) << lines.back();
 }
 
 }  // namespace
