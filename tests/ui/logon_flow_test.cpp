@@ -126,19 +126,6 @@ TEST_F(LogonFlow, server_mode_starts_the_own_server_without_any_dialog) {
     Expect(0, {"Anonymous517@thishost:1805+server"}, 1);
 }
 
-TEST_F(LogonFlow, retry_after_a_failed_connect_connects_again) {
-    steps.results = {std::nullopt, 0};
-    script.Dialog(kLogon, Pressing("connectButton")).Dialog(kFailure, Pressing("retryButton"));
-    Expect(0, {"bob@chathost:1805", "bob@chathost:1805"}, 0);
-}
-
-TEST_F(LogonFlow, cancel_after_failure_shows_the_logon_dialog_again) {
-    script.Dialog(kLogon, Pressing("connectButton"))
-        .Dialog(kFailure, Pressing("cancelButton"))
-        .Dialog(kLogon, Pressing("cancelButton"));
-    Expect(app::kExitLogonCancelled, {"bob@chathost:1805"}, 0);
-}
-
 TEST_F(LogonFlow, start_server_after_failure_connects_to_the_own_server) {
     steps.results = {std::nullopt, 0};
     script.Dialog(kLogon, Pressing("connectButton"))
@@ -146,6 +133,7 @@ TEST_F(LogonFlow, start_server_after_failure_connects_to_the_own_server) {
     Expect(0, {"bob@chathost:1805", "bob@thishost:1805+server"}, 1);
 }
 
+// Retry connects again; with auto logon, so does Cancel.
 TEST_F(LogonFlow, auto_logon_goes_straight_to_connecting_and_cancel_connects_again) {
     state.settings.AutoLogon = 1;
     state.settings.UserName = " carol ";
@@ -154,8 +142,8 @@ TEST_F(LogonFlow, auto_logon_goes_straight_to_connecting_and_cancel_connects_aga
     Expect(0, {"carol@chathost:1805", "carol@chathost:1805", "carol@chathost:1805"}, 0);
 }
 
-// The real steps: a host that does not resolve or refuses leads to the failure dialog, and
-// nothing is built or logged for the failed attempt.
+// The real steps: a host that does not resolve or refuses leads to the failure dialog, whose
+// Cancel shows the logon dialog again; nothing is built or logged for the failed attempt.
 TEST(ProgramSteps, unreachable_host_leads_to_the_failure_dialog_and_a_taken_port_to_status_13) {
     talvoro::test::QtApp();
     talvoro::test::TempDir data;
