@@ -177,6 +177,7 @@ TEST_F(MainWindowTest, shortcuts_fire_only_with_their_exact_modifiers) {
         {Qt::Key_E, alt, 0},
         {Qt::Key_1, alt, cmd::kSelectTabBase},
         {Qt::Key_0, alt, cmd::kSelectPrivateTab},
+        {Qt::Key_G, alt, cmd::kPrivateGroupToggle},
         {Qt::Key_2, alt, 0},  // only Main exists
         {Qt::Key_Q, alt, cmd::kQuit},
         {Qt::Key_W, alt, cmd::kWhisperToRowBase},
