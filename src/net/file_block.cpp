@@ -51,64 +51,11 @@ bool StreamFileOut(int fd, std::FILE* file, std::uint32_t length) {
     return true;
 }
 
-bool StreamFileIn(int fd, std::FILE* file, std::uint32_t length, int idleTimeoutMs) {
-    std::vector<std::uint8_t> chunk(std::min<std::size_t>(length, kFileBlockChunkSize));
-    std::size_t remaining = length;
-    while (remaining > 0) {
-        const auto want = std::span(chunk).first(std::min(remaining, chunk.size()));
-        const long n = ReceiveSome(fd, want, idleTimeoutMs);
-        if (n <= 0) {
-            return false;
-        }
-        const auto got = static_cast<std::size_t>(n);
-        if (std::fwrite(chunk.data(), 1, got, file) != got) {
-            return false;
-        }
-        remaining -= got;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool StartsWithFileBlockTag(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= kFileBlockTag.size() &&
            std::equal(kFileBlockTag.begin(), kFileBlockTag.end(), bytes.begin());
-}
-
-long ReceiveSome(int fd, std::span<std::uint8_t> buffer, int idleTimeoutMs) {
-    for (;;) {
-        const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
-        if (n >= 0) {
-            return static_cast<long>(n);
-        }
-        if (errno == EINTR) {
-            continue;
-        }
-        if ((errno != EAGAIN && errno != EWOULDBLOCK) || !WaitReady(fd, POLLIN, idleTimeoutMs)) {
-            return -1;
-        }
-    }
-}
-
-std::optional<std::uint32_t> ReceiveFileBlockHeader(int fd, int idleTimeoutMs) {
-    std::array<std::uint8_t, kFileBlockHeaderSize> header{};
-    std::span<std::uint8_t> rest(header);
-    while (!rest.empty()) {
-        const long n = ReceiveSome(fd, rest, idleTimeoutMs);
-        if (n <= 0) {
-            return std::nullopt;
-        }
-        rest = rest.subspan(static_cast<std::size_t>(n));
-    }
-    if (!StartsWithFileBlockTag(header)) {
-        return std::nullopt;
-    }
-    std::uint32_t length = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        length |= static_cast<std::uint32_t>(header[8 + i]) << (8 * i);
-    }
-    return length;
 }
 
 bool NetSendFile(int fd, const std::string& path) {
@@ -121,19 +68,6 @@ bool NetSendFile(int fd, const std::string& path) {
     const auto length = static_cast<std::uint32_t>(info.st_size);
     const auto header = EncodeHeader(length);
     return NetSend(fd, header, kChunkSendTimeoutMs) && StreamFileOut(fd, file.get(), length);
-}
-
-bool NetReceiveFile(int fd, const std::string& path, int idleTimeoutMs) {
-    const int idle = std::max(idleTimeoutMs, 0);
-    File file(std::fopen(path.c_str(), "wbe"));
-    if (!file) {
-        return false;
-    }
-    const std::optional<std::uint32_t> length = ReceiveFileBlockHeader(fd, idle);
-    if (!length || !StreamFileIn(fd, file.get(), *length, idle)) {
-        return false;
-    }
-    return std::fclose(file.release()) == 0;
 }
 
 }  // namespace talvoro::net

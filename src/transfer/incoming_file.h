@@ -25,19 +25,33 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "app/settings.h"
 #include "net/client_session.h"
 #include "net/messages.h"
 #include "transfer/file_io.h"
-#include "transfer/file_receiver.h"
 #include "transfer/transfer_events.h"
+#include "transfer/transfer_names.h"
 
 namespace talvoro::app {
 class EventLog;
 }
 
 namespace talvoro::transfer {
+
+// The size limit for a file stored under `storedName` (a ReceivedFileName result): the larger
+// bound only for the update, a name that only the own server's files keep.
+inline std::uint32_t SizeLimitFor(std::string_view storedName) {
+    return storedName == kUpdateFileName ? kMaxUpdateFileSize : kMaxFileSize;
+}
+
+enum class ReceiveOutcome {
+    Received,     // the whole file is in place
+    Partial,      // the sender closed, failed or went quiet part-way: what came is in place
+    TooLarge,     // the length is above the limit: the block was read and dropped, nothing written
+    CannotWrite,  // the file could not be written: the block was read and dropped
+};
 
 struct ReceiveSetup {
     std::string dataDir;                                            // ends in "/"
