@@ -28,11 +28,6 @@ bool IsStartLine(const std::string& line) {
            line.ends_with(") started");
 }
 
-// Exactly one line: a log left by an earlier run also begins with a start line.
-bool OnlyStartLine(const Lines& lines) {
-    return lines.size() == 1 && IsStartLine(lines.front());
-}
-
 class ProgramTest : public ::testing::Test {
   protected:
     // Starts the program, waits until `ready` holds for the log of this run, sends `signalNumber`
@@ -62,7 +57,9 @@ class ProgramTest : public ::testing::Test {
 // refuses the logon and closes at once): either way the program ends through the orderly
 // shutdown, and the log holds the start line, what happened, and "Terminated".
 TEST_F(ProgramTest, sigterm_and_sigint_end_the_program_in_order_even_with_a_box_open) {
-    const Lines inDialog = RunUntilSignal(SIGTERM, OnlyStartLine);
+    // Exactly one line: a log left by an earlier run also begins with a start line.
+    const Lines inDialog = RunUntilSignal(
+        SIGTERM, [](const Lines& log) { return log.size() == 1 && IsStartLine(log[0]); });
     ASSERT_EQ(inDialog.size(), 2U);
     EXPECT_TRUE(inDialog[1].ends_with(" INFO: Terminated")) << inDialog[1];
 
