@@ -130,7 +130,7 @@ TEST(Rtf, malformed_input_is_refused_or_read_as_far_as_it_is_sound) {
     }
 }
 
-TEST(Rtf, runs_and_table_entries_are_capped_and_junk_never_yields_more_than_it_holds) {
+TEST(Rtf, a_document_of_too_many_runs_is_read_up_to_the_cap) {
     std::string many = "{\\rtf1";
     for (std::size_t i = 0; i <= kMaxRtfRuns; ++i) {
         many += i % 2 == 0 ? "\\b a" : "\\b0 a";
@@ -138,16 +138,6 @@ TEST(Rtf, runs_and_table_entries_are_capped_and_junk_never_yields_more_than_it_h
     const RtfReadResult read = ReadRtf(many + "}");
     EXPECT_EQ(read.status, RtfStatus::Partial);
     EXPECT_EQ(read.runs.size(), kMaxRtfRuns);
-
-    std::string junk = "{\\rtf1 ";
-    std::uint32_t seed = 12345;
-    for (int i = 0; i < 200000; ++i) {
-        seed = seed * 1103515245 + 12345;
-        junk += static_cast<char>(seed >> 24);
-    }
-    const RtfReadResult junkRead = ReadRtf(junk);
-    EXPECT_NE(junkRead.status, RtfStatus::NotRtf);
-    EXPECT_LE(PlainText(junkRead.runs).size(), junk.size());
 }
 
 }  // namespace
