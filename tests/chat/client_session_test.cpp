@@ -118,6 +118,20 @@ TEST_F(ClientSessionTest, frames_arriving_during_a_handler_wait_for_it) {
     EXPECT_EQ(events.texts, (std::vector<std::string>{"first", "handler done", "second", "third"}));
 }
 
+// What a kick or the server's end looks like to the client: the last frame, then the close.
+TEST_F(ClientSessionTest, closed_by_the_server_stops_reading_and_reports_the_failed_send_once) {
+    const std::string notice = EncodeFrame(0, "\x9D** You have been kicked from SERVER s").value();
+    ASSERT_EQ(::send(peer.fd(), notice.data(), notice.size(), 0),
+              static_cast<ssize_t>(notice.size()));
+    peer.reset();
+    EXPECT_TRUE(session.OnReadable());
+    EXPECT_EQ(events.texts.size(), 1U);
+    EXPECT_FALSE(session.OnReadable());
+    EXPECT_FALSE(session.SendToServer("\x95#"));
+    EXPECT_FALSE(session.SendToServer("\x95#"));
+    EXPECT_EQ(events.failures, 1);
+}
+
 TEST_F(ClientSessionTest, keep_alive_goes_out_every_71_seconds_or_is_broadcast_by_the_server) {
     for (std::int64_t s : {0, 1, 70, 71, 141}) {
         session.KeepAliveStep(s);
