@@ -1,3 +1,7 @@
+// The real server thread on loopback: file blocks for the operator, its timers, and clients that
+// stop reading or send garbage.
+
+#include "net/frame.h"
 #include "server/chat_server.h"
 #include "server_fixture.h"
 
@@ -74,6 +78,74 @@ TEST_F(ServerLoopback, starts_once_per_port_closes_a_mute_connection_and_keeps_t
     EXPECT_TRUE(Logged("did not log on in time, connection closed (127.0.0.5)"));
     EXPECT_EQ(quiet->ReceiveMessage<net::Heartbeat>(), net::Heartbeat{"** Server Keep-Alive"});
     EXPECT_EQ(process.ServerVersion.load(), 1600);
+}
+
+TEST_F(ServerLoopback, a_client_that_stops_reading_is_dropped_and_the_others_keep_receiving) {
+    ServerLimits limits;
+    limits.maxQueuedBytes = 64 * 1024;
+    limits.sendStallLimit = 1s;
+    StartServer(limits);
+    Client sender = Join("sender");
+    Client reader = Join("reader");
+    Client stuck = Connect("127.0.0.1", 4096);
+    ids["stuck"] = stuck->LogOn("stuck");
+    ASSERT_NE(ids["stuck"], 0);
+    const net::UserQuit stuckQuit{ids["stuck"], "** stuck has quit"};
+
+    // The sender talks at full speed; it and the reader keep reading, "stuck" never does.
+    const std::string text = Say(std::string(4000, 'x'));
+    int sent = 0;
+    int readerGot = 0;
+    bool dropped = false;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!dropped && sent < 20000 && std::chrono::steady_clock::now() < deadline) {
+        ASSERT_TRUE(sender->Send(text));
+        ++sent;
+        while (sender->Receive(0ms)) {
+        }
+        while (auto frame = reader->Receive(sent % 100 == 0 ? 20ms : 0ms)) {
+            readerGot += frame->kind == static_cast<std::uint8_t>(kPublic);
+            dropped = dropped || net::DecodeFrame<net::UserQuit>(*frame) == stuckQuit;
+        }
+    }
+    ASSERT_TRUE(dropped) << "after " << sent << " messages";
+    EXPECT_TRUE(Logged("Broken connection detected: User is unreachable!"));
+
+    // Everything sent before the drop reached the reader, and the talk goes on.
+    ASSERT_TRUE(sender->Send(Say("after")));
+    std::optional<net::Frame> last;
+    while ((last = reader->ReceiveKind(kPublic)) && last->raw.size() > 100) {
+        ++readerGot;
+    }
+    ASSERT_TRUE(last);
+    EXPECT_EQ(net::DecodeFrame<net::PublicMessage>(*last), From("sender", "after"));
+    EXPECT_EQ(readerGot, sent);
+}
+
+TEST_F(ServerLoopback, garbage_and_out_of_bounds_frames_do_not_disturb_the_others) {
+    Client alice = Join("alice");
+    Client bob = Join("bob");
+    Client vandal = Join("vandal");
+    Client stranger = Connect();  // never logs on
+
+    std::string tooLong = net::EncodeFrame(0, Say("x")).value();
+    tooLong[1] = static_cast<char>(tooLong[1] ^ 0x20);  // declares 8197 bytes
+    std::string tooShort = net::EncodeFrame(0, Say("x")).value();
+    tooShort[0] = static_cast<char>(tooShort[0] ^ 1);  // declares 4 bytes
+    const std::string unknownKind = net::EncodeFrame(0, "\x41" + std::string(50, 'z')).value();
+    std::string noise;
+    for (int i = 0; i < 3000; ++i) {
+        noise.push_back(static_cast<char>((i * 7919) % 251));
+    }
+    for (const std::string& bytes : {tooLong, tooShort, unknownKind, noise}) {
+        ASSERT_TRUE(vandal->SendBytes(bytes));
+        ASSERT_TRUE(stranger->SendBytes(bytes));
+    }
+    ASSERT_TRUE(vandal->SendBytes(noise.substr(0, 3)));  // a stub that never completes
+
+    ASSERT_TRUE(alice->Send(Say("clean")));
+    EXPECT_EQ(bob->ReceiveMessage<net::PublicMessage>(), From("alice", "clean"));
+    EXPECT_TRUE(Logged("ERROR: SERVER: Message length is out of bounds!"));
 }
 
 }  // namespace
