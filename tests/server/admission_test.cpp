@@ -167,7 +167,10 @@ TEST_F(Admission, hands_an_outdated_client_to_the_version_push_which_may_refuse_
 TEST_F(Admission, the_newcomer_gets_the_whole_roster_last_and_everyone_else_its_record) {
     JoinOperator("op");
     Join(7, "alice", "10.0.0.7");
+    // Later rosters carry the last away and file status of each user.
+    Receive(7, K(MessageKind::AwayStatus) + "0");
     Receive(7, K(MessageKind::AwayStatus) + "1");
+    Receive(7, K(MessageKind::FileReceiveStatus) + "1");
     Accept(8, "10.0.0.8");
     Forget();
     Logon(8, "bob", 1600, 1550, true);
@@ -180,7 +183,7 @@ TEST_F(Admission, the_newcomer_gets_the_whole_roster_last_and_everyone_else_its_
     ASSERT_EQ(full.users.size(), 3U);
     EXPECT_EQ(full.users[0].name, "op");
     EXPECT_EQ(full.users[1].name, "alice");
-    EXPECT_TRUE(full.users[1].away);
+    EXPECT_TRUE(full.users[1].away && full.users[1].fileReceiveDisabled);
     EXPECT_EQ(full.users[2],
               (net::UserRecord{8, test::kTestNoon, "bob", 255, "10.0.0.8", 1600, true, false}));
     EXPECT_EQ(full.serverVersion, 1600);
