@@ -21,7 +21,6 @@ namespace talvoro {
 namespace {
 
 using namespace std::chrono_literals;
-using net::MessageKind;
 using test::RawClient;
 using test::TempDir;
 
@@ -32,16 +31,6 @@ std::string ServerProgram() {
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
-}
-
-std::vector<std::string> RosterNames(const net::Frame& roster) {
-    std::vector<std::string> names;
-    if (const auto decoded = net::DecodeFrame<net::UserRoster>(roster)) {
-        for (const net::UserRecord& user : decoded->users) {
-            names.push_back(user.name);
-        }
-    }
-    return names;
 }
 
 class HeadlessServerTest : public ::testing::Test {
@@ -80,9 +69,10 @@ class HeadlessServerTest : public ::testing::Test {
 TEST_F(HeadlessServerTest, console_operator_chats_and_kicks_serves_on_without_input_and_is_unique) {
     RawClient alice(port_);
     ASSERT_TRUE(alice.SendLogon("alice"));
-    const std::optional<net::Frame> welcome = alice.ReceiveKind(MessageKind::UserRoster);
+    const std::optional<net::UserRoster> welcome = alice.ReceiveMessage<net::UserRoster>();
     ASSERT_TRUE(welcome.has_value());
-    EXPECT_EQ(RosterNames(*welcome), (std::vector<std::string>{"Operator", "alice"}));
+    ASSERT_EQ(welcome->users.size(), 2U);
+    EXPECT_EQ(welcome->users[0].name, "Operator");
 
     // Console -> client: UTF-8 typed, Windows-1252 on the wire.
     ASSERT_TRUE(
