@@ -60,7 +60,7 @@ TEST_F(Relay, stamps_public_messages_and_status_changes_and_sends_them_to_all_on
     }
 }
 
-TEST_F(Relay, relays_nothing_from_an_unnamed_connection_nor_to_it) {
+TEST_F(Relay, relays_nothing_from_an_unnamed_connection_nor_server_only_or_unknown_kinds) {
     Accept(9);
     Forget();
     for (const MessageKind kind :
@@ -71,6 +71,13 @@ TEST_F(Relay, relays_nothing_from_an_unnamed_connection_nor_to_it) {
     Receive(9, K(MessageKind::Whisper) + "@@alice: psst");
     EXPECT_TRUE(Sends().empty());
     EXPECT_FALSE(core.state().awaySet.contains(9));
+    for (const std::string& payload :
+         {K(MessageKind::Heartbeat) + "#", K(MessageKind::UserRoster) + "xx",
+          K(MessageKind::UserQuit) + "1", K(MessageKind::ServerNotice) + "x",
+          K(MessageKind::NewVersion) + "9", std::string("\x41zz"), std::string("\xFFzz")}) {
+        Receive(7, payload);
+    }
+    EXPECT_TRUE(Take().empty());
 }
 
 // At most three topics, titles cut to 24 characters and never empty, closed only by their
@@ -122,16 +129,6 @@ TEST_F(Relay, applies_the_topic_rules_and_tells_a_late_joiner_the_open_topics) {
                                          {9, 0, told(0, "Delta", true, test::kTestNoon)}}));
     Receive(9, close(1));  // the owner has gone: anyone may close it
     EXPECT_EQ(Sends().size(), 3U);
-}
-
-TEST_F(Relay, drops_heartbeats_server_only_kinds_and_unknown_codes) {
-    for (const std::string& payload :
-         {K(MessageKind::Heartbeat) + "#", K(MessageKind::UserRoster) + "xx",
-          K(MessageKind::UserQuit) + "1", K(MessageKind::ServerNotice) + "x",
-          K(MessageKind::NewVersion) + "9", std::string("\x41zz"), std::string("\xFFzz")}) {
-        Receive(7, payload);
-    }
-    EXPECT_TRUE(Take().empty());
 }
 
 TEST_F(Relay, sends_a_whisper_only_to_its_recipient_and_traces_those_between_others) {
