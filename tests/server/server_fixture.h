@@ -27,8 +27,6 @@ namespace talvoro::server {
 class RecordingObserver final : public ServerObserver {
   public:
     struct File {  // a file block sent to the operator
-        PendingFileHeader header;
-        std::uint64_t length = 0;
         std::string data;
         int finished = 0;  // Finish calls
         bool complete = false;
@@ -55,10 +53,10 @@ class RecordingObserver final : public ServerObserver {
     void ClearOperatorInput() override {}
     void AskQuitQuestion(QuitAnswer) override {}
     void QuitConfirmed() override {}
-    std::unique_ptr<FileBlockSink> OpenFileReceive(ConnectionId, const PendingFileHeader& header,
-                                                   std::uint64_t length) override {
+    std::unique_ptr<FileBlockSink> OpenFileReceive(ConnectionId, const PendingFileHeader&,
+                                                   std::uint64_t) override {
         return std::make_unique<Sink>(*this, Locked([&] {
-            seen_.files.push_back(File{header, length, {}, 0, false});
+            seen_.files.emplace_back();
             return seen_.files.size() - 1;
         }));
     }
