@@ -66,7 +66,8 @@ class HeadlessServerTest : public ::testing::Test {
     std::unique_ptr<test::ProgramProcess> server_;
 };
 
-TEST_F(HeadlessServerTest, console_operator_chats_and_kicks_serves_on_without_input_and_is_unique) {
+TEST_F(HeadlessServerTest,
+       console_operator_chats_and_kicks_serves_on_without_input_and_refuses_a_taken_port) {
     RawClient alice(port_);
     ASSERT_TRUE(alice.SendLogon("alice"));
     const std::optional<net::UserRoster> welcome = alice.ReceiveMessage<net::UserRoster>();
@@ -90,9 +91,6 @@ TEST_F(HeadlessServerTest, console_operator_chats_and_kicks_serves_on_without_in
     EXPECT_TRUE(Printed("alice: pizza?")) << Output();
 
     ASSERT_TRUE(server_->WriteInput("**kick alice\n"));
-    const std::optional<net::ServerNotice> notice = alice.ReceiveMessage<net::ServerNotice>();
-    ASSERT_TRUE(notice.has_value());
-    EXPECT_TRUE(notice->text.starts_with("** You have been kicked from SERVER ")) << notice->text;
     EXPECT_TRUE(alice.WaitClosed());
     EXPECT_TRUE(Printed("** alice has been kicked from server")) << Output();
 
