@@ -14,7 +14,6 @@
 #include "server/bootstrap_sticky_topics.h"
 #include "server/bootstrap_version_push.h"
 #include "server_fixture.h"
-#include "transfer/topic_contents.h"
 
 namespace talvoro::server {
 namespace {
@@ -149,8 +148,8 @@ TEST_F(VersionPush, pushes_to_a_reachable_file_server_and_refuses_as_way_too_old
     EXPECT_FALSE(fileServer.Accept().valid());  // only asked for once
 }
 
-// The operator's side stands in as a packer that writes one rich text per topic asked for,
-// naming the newcomer in it, and waits until two bootstraps are inside at once.
+// The operator's side stands in as a packer that writes a pack naming the newcomer and the topics
+// asked for (the server sends it as it is), and waits until two bootstraps are inside at once.
 class StickyTopics : public ServerLoopback {
   protected:
     void SetUp() override {
@@ -163,41 +162,24 @@ class StickyTopics : public ServerLoopback {
             requests.emplace_back(request, work);
             entered.notify_all();
             entered.wait_for(lock, 10s, [&] { return requests.size() >= 2; });
-            TopicPack pack{work + "pack", {}, {}};
-            transfer::PackWriter writer(pack.path);
-            for (const auto& [position, title] : request.topics) {
-                const std::string name = std::to_string(500 + position) + title + ".rtf";
-                std::ofstream(work + name) << Rtf(title, request.id);
-                EXPECT_TRUE(writer.Add(work + name));
-                pack.names += name + "\n";
-            }
-            EXPECT_TRUE(writer.Finish());
-            return pack;
+            std::ofstream(work + "pack") << Pack(request.id);
+            return TopicPack{work + "pack", "names " + std::to_string(request.id), {}};
         };
         StartServer(limits);
     }
 
-    static std::string Rtf(const std::string& title, ConnectionId id) {
-        return "{\\rtf1 " + title + " for " + std::to_string(id) + "}";
-    }
+    static std::string Pack(ConnectionId id) { return "pack for " + std::to_string(id); }
 
-    // The topics a pack carried, as "view:rtf", unpacked as a client does.
-    std::vector<std::string> Received(net::Listener& fileServer) {
+    // The names and the bytes of the pack that came to `fileServer`.
+    static std::pair<std::string, std::string> Received(net::Listener& fileServer) {
         if (!net::WaitReady(fileServer.fd(), POLLIN, 10000)) {
-            return {"(no connection)"};
+            return {"(no connection)", ""};
         }
         const SentFile sent = Split(ReadAll(fileServer.Accept()));
         if (!sent.header || sent.header->sender != kTopicPackSender) {
-            return {"(no pack)"};
+            return {"(no pack)", ""};
         }
-        std::ofstream(dir.file("in.kwp")) << sent.data;
-        const transfer::UnpackedTopics unpacked =
-            transfer::UnpackTopicContents(dir.file("in.kwp"), sent.header->fileName, dir.dir());
-        std::vector<std::string> topics{unpacked.fault};
-        for (const transfer::TopicContent& content : unpacked.contents) {
-            topics.push_back(std::to_string(content.view) + ":" + content.rtf);
-        }
-        return topics;
+        return {sent.header->fileName, sent.data};
     }
 
     std::mutex mutex;
@@ -216,15 +198,15 @@ TEST_F(StickyTopics, overlapping_late_joiners_each_get_their_own_pack_and_the_fo
         ASSERT_TRUE(op->Send(net::TopicOpenToServer{title, sticky}.Encode()));
         ASSERT_TRUE(op->ReceiveKind(net::MessageKind::TopicOpen));
     }
-    // A client whose file server is off is told the topics but gets no text.
+    // A client whose file server is off is told the topics but gets no pack.
     Client off = Connect("127.0.0.2");
     ASSERT_TRUE(off->SendLogon("off", 1600, 1550, true));
     ASSERT_TRUE(off->ReceiveKind(net::MessageKind::TopicOpen));
     Client ann = Join("ann", "127.0.0.2");
     Client bob = Join("bob", "127.0.0.3");
     for (auto& [files, name] : {std::pair{&annFiles, "ann"}, {&bobFiles, "bob"}}) {
-        EXPECT_EQ(Received(*files), (std::vector<std::string>{"", "501:" + Rtf("Alpha", ids[name]),
-                                                              "503:" + Rtf("Gamma", ids[name])}));
+        EXPECT_EQ(Received(*files),
+                  std::pair("names " + std::to_string(ids[name]), Pack(ids[name])));
     }
     EXPECT_TRUE(WaitUntil([&] {
         return std::ranges::count_if(observer.seen().lines,
