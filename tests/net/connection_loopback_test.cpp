@@ -1,14 +1,18 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <cerrno>
 #include <csignal>
+#include <fstream>
 #include <future>
 #include <vector>
 
+#include "net/file_block.h"
 #include "net/host_info.h"
 #include "net/loopback_fixture.h"
+#include "support/temp_dir.h"
 #include "support/wait_until.h"
 
 namespace talvoro::test {
@@ -124,7 +128,9 @@ TEST_F(Connections, open_fails_on_a_closed_port_or_unresolvable_name_and_connect
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(::bind(bound.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    EXPECT_FALSE(net::NetOpenConnection("127.0.0.1", PortOf(bound.fd(), false), 60000).valid());
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::getsockname(bound.fd(), reinterpret_cast<sockaddr*>(&address), &length), 0);
+    EXPECT_FALSE(net::NetOpenConnection("127.0.0.1", ntohs(address.sin_port), 60000).valid());
     EXPECT_FALSE(net::NetOpenConnection("", port).valid());
     // A label over 63 characters cannot be put into a DNS query, so no query leaves the machine.
     EXPECT_FALSE(net::NetOpenConnection(std::string(70, 'x') + ".invalid", port).valid());
@@ -133,6 +139,23 @@ TEST_F(Connections, open_fails_on_a_closed_port_or_unresolvable_name_and_connect
     ASSERT_TRUE(client.valid());
     EXPECT_EQ(::fcntl(client.fd(), F_GETFL) & O_NONBLOCK, 0);  // a blocking connection
     EXPECT_TRUE(Accept().valid());
+}
+
+// Only the sending side is used by the program; its counterpart is the transfer receiver.
+TEST_F(Connections, send_file_sends_one_block_and_nothing_for_an_unreadable_source) {
+    Pair a = ConnectAccepted();
+    TempDir dir;
+    std::ofstream(dir.file("empty")).flush();
+    std::ofstream(dir.file("abc")) << "abc";
+    EXPECT_FALSE(net::NetSendFile(a.client.fd(), dir.file("does-not-exist")));
+    EXPECT_FALSE(net::NetSendFile(a.client.fd(), dir.dir()));  // a directory
+    ASSERT_TRUE(net::NetSendFile(a.client.fd(), dir.file("empty")));
+    ASSERT_TRUE(net::NetSendFile(a.client.fd(), dir.file("abc")));
+    ASSERT_TRUE(Arrived(a.server.fd()));
+    EXPECT_EQ(net::NetClientEvent(a.server.fd()),
+              net::kNetFileBlock);  // the failed sends sent nothing
+    EXPECT_EQ(ReceiveExactly(a.server.fd(), 27),
+              std::string("KWMGSFLE\0\0\0\0KWMGSFLE\3\0\0\0abc", 27));
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 #pragma once
-// Fixture of the loopback tests: a Listener on 127.0.0.1 at a port the system picks, with bounded
-// helpers to connect clients, accept them and read exact byte counts.
+// Helpers of the loopback tests: a bounded read of an exact byte count, and a fixture with a
+// Listener on 127.0.0.1 at a port the system picks.
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -15,15 +14,6 @@
 #include "net/transport.h"
 
 namespace talvoro::test {
-
-// Port of one end of a connection: the local one, or the peer's.
-inline std::uint16_t PortOf(int fd, bool peer) {
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    auto* raw = reinterpret_cast<sockaddr*>(&address);
-    const int rc = peer ? ::getpeername(fd, raw, &length) : ::getsockname(fd, raw, &length);
-    return rc == 0 ? ntohs(address.sin_port) : 0;
-}
 
 // Reads exactly `count` bytes from `fd` (blocking or not), giving up after `timeout` or when the
 // peer closes; returns what arrived.
@@ -58,19 +48,14 @@ class LoopbackServer : public ::testing::Test {
         ASSERT_NE(port, 0);
     }
 
-    net::Socket Connect() const { return net::NetOpenConnection("127.0.0.1", port, 5000); }
-
-    // The next accepted connection, waiting up to `timeout`; invalid if none came.
-    net::Socket Accept(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-        if (!net::WaitReady(listener.fd(), POLLIN, static_cast<int>(timeout.count()))) {
-            return {};
-        }
-        return listener.Accept();
+    // The next accepted connection, waiting up to 10 s; invalid if none came.
+    net::Socket Accept() {
+        return net::WaitReady(listener.fd(), POLLIN, 10000) ? listener.Accept() : net::Socket{};
     }
 
     // A connected client and the server side of it.
     Pair ConnectAccepted() {
-        Pair pair{Connect(), {}};
+        Pair pair{net::NetOpenConnection("127.0.0.1", port, 5000), {}};
         if (pair.client.valid()) {
             pair.server = Accept();
         }

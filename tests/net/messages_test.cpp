@@ -32,7 +32,6 @@ const Known kKnown[] = {
     {WhisperToServer{"bob", "see: you"}, "\x99@@bob: see: you"},
     {Whisper{-3, "psst\x99"}, "\x99-3\x99psst\x99"},
     {Heartbeat{}, "\x95#"},
-    {Heartbeat{"** Server Keep-Alive"}, "\x95** Server Keep-Alive"},
     {ServerNotice{"** You have been kicked from SERVER h"},
      "\x9D** You have been kicked from SERVER h"},
     {UserQuit{7, "** ann has quit"},
@@ -86,7 +85,6 @@ const Known kKnown[] = {
      "\xA2"
      "1.6.0.0"},
     {KickCommand{"bob"}, "\x9B**kick bob"},
-    {KickCommand{"bob", "**KiCk "}, "\x9B**KiCk bob"},  // the command word as typed
     {BanCommand{"bob"}, "\x9A**ban bob"},
     {FileHeader{"ann",
                 "a\x9E"

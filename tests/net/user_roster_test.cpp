@@ -10,11 +10,6 @@
 namespace talvoro::net {
 namespace {
 
-UserRecord User(std::int32_t id, std::string name, std::string address) {
-    return UserRecord{id,   1'100'000'000 + id, std::move(name), 0x00FF8040, std::move(address),
-                      1600, id % 2 == 0,        id % 3 == 0};
-}
-
 // Writes `bytes` into `record` at `offset`.
 void Put(std::string& record, std::size_t offset, std::string_view bytes) {
     record.replace(offset, bytes.size(), bytes);
@@ -44,7 +39,9 @@ TEST(UserRoster, matches_a_record_assembled_by_hand_at_the_documented_offsets) {
 }
 
 TEST(UserRoster, cuts_long_text_fields_and_reads_an_unterminated_one_to_its_end) {
-    const UserRoster roster{{User(1, std::string(30, 'n'), "1234567890123456789")}, 1600};
+    const UserRoster roster{{{1, 1'100'000'001, std::string(30, 'n'), 0x00FF8040,
+                              "1234567890123456789", 1600, false, false}},
+                            1600};
     const auto cut = UserRoster::Decode(roster.Encode().substr(1));
     ASSERT_TRUE(cut.has_value());
     EXPECT_EQ(cut->users.at(0).name, std::string(24, 'n'));

@@ -8,15 +8,16 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <map>
 #include <mutex>
-#include <thread>
 
 #include "app/event_log.h"
 #include "app/process_state.h"
 #include "net/client_session.h"
+#include "net/loopback_fixture.h"
 #include "net/poll_wait.h"
 #include "net/transport.h"
-#include "server/chat_server.h"
 #include "server/file_server.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
@@ -33,46 +34,43 @@ using Lines = std::vector<std::string>;
 // Records reports and FileReceiveStatus frames; any thread.
 class Recorder final : public transfer::TransferEvents, public net::ServerLink {
   public:
-    void ServerLine(std::string line, bool) override { Add(lines_, std::move(line)); }
-    void LastServerMessage(std::string text) override { Add(status_, std::move(text)); }
-    void NewContent() override { Add(lines_, "<new content>"); }
-    void FileArrived(std::string path) override { Add(arrived_, std::move(path)); }
+    void ServerLine(std::string line, bool) override { Add("line", std::move(line)); }
+    void LastServerMessage(std::string text) override { Add("status", std::move(text)); }
+    void NewContent() override { Add("line", "<new content>"); }
+    void FileArrived(std::string path) override { Add("arrived", std::move(path)); }
     void SendWorkerRunning(bool) override {}
     void TopicContents(std::vector<transfer::TopicContent> contents) override {
         std::lock_guard lock(mutex_);
         topics_.push_back(std::move(contents));
     }
     bool SendToServer(std::string_view payload) override {
-        Add(sent_, std::string(payload));
+        Add("sent", std::string(payload));
         return true;
     }
     void SetSelectedTab(int) override {}
 
-    Lines lines() { return Copy(lines_); }
-    Lines status() { return Copy(status_); }
-    Lines arrived() { return Copy(arrived_); }
-    Lines sent() { return Copy(sent_); }
+    // What came in under `what`: "line", "status", "arrived" or "sent" (FileReceiveStatus).
+    Lines Of(const std::string& what) {
+        std::lock_guard lock(mutex_);
+        return seen_[what];
+    }
     std::vector<std::vector<transfer::TopicContent>> topics() {
         std::lock_guard lock(mutex_);
         return topics_;
     }
     int Count(std::string_view part) {
-        const Lines all = lines();
+        const Lines all = Of("line");
         return static_cast<int>(std::ranges::count_if(
             all, [&](const std::string& l) { return l.find(part) != std::string::npos; }));
     }
 
   private:
-    void Add(Lines& to, std::string s) {
+    void Add(const std::string& what, std::string s) {
         std::lock_guard lock(mutex_);
-        to.push_back(std::move(s));
-    }
-    Lines Copy(const Lines& from) {
-        std::lock_guard lock(mutex_);
-        return from;
+        seen_[what].push_back(std::move(s));
     }
     std::mutex mutex_;
-    Lines lines_, status_, arrived_, sent_;
+    std::map<std::string, Lines> seen_;
     std::vector<std::vector<transfer::TopicContent>> topics_;
 };
 
@@ -114,10 +112,10 @@ struct Host {
         fs.fileServerHalt = &halt;
         fs.timeText = [] { return "12:00:00"; };
         fs.showLine = [this](std::string line) { rec.ServerLine(std::move(line), false); };
-        fs.beginFile = [this](const net::FileHeader& h, std::uint32_t length, bool fromServer) {
+        fs.beginFile = [this](const net::FileHeader& h, std::uint32_t length,
+                              bool fromServer) -> std::unique_ptr<server::FileBlockSink> {
             auto file = incoming->Begin(h, length, fromServer);
-            return file ? std::unique_ptr<server::FileBlockSink>(new Sink(std::move(file)))
-                        : nullptr;
+            return file ? std::make_unique<Sink>(std::move(file)) : nullptr;
         };
         fs.idleTimeoutMs = 300;
         files = std::make_unique<server::FileServer>(std::move(fs));
@@ -184,13 +182,13 @@ TEST_F(FileTransfer, group_send_reaches_every_reachable_member_and_skips_the_oth
         ASSERT_TRUE(WaitUntil([&] { return host->rec.Count("** Received 300000 Bytes") == 1; }));
         EXPECT_EQ(host->Stored("report.bin"), data);
         EXPECT_EQ(host->rec.Count("** Getting file <report.bin> from ann"), 1);
-        EXPECT_EQ(host->rec.sent(), (Lines{kFree, kBusy, kFree}));  // created, receiving, done
-        EXPECT_EQ(host->rec.arrived(), Lines{host->dir.file("Transfer/report.bin")});
+        EXPECT_EQ(host->rec.Of("sent"), (Lines{kFree, kBusy, kFree}));  // created, receiving, done
+        EXPECT_EQ(host->rec.Of("arrived"), Lines{host->dir.file("Transfer/report.bin")});
     }
     EXPECT_EQ(sender.Count("** Sending file <" + job.path + "> to "), 2);
     EXPECT_EQ(sender.Count("** Finished sending 300000 Bytes"), 2);
     EXPECT_EQ(sender.Count("dan"), 0);
-    EXPECT_EQ(sender.status().back(), "File report.bin sent to cid (00:00:00)");
+    EXPECT_EQ(sender.Of("status").back(), "File report.bin sent to cid (00:00:00)");
 
     // An unreachable first recipient ends the job silently.
     std::swap(job.recipients[0], job.recipients[1]);
@@ -229,14 +227,14 @@ TEST_F(FileTransfer, file_server_keeps_each_connection_in_step) {
     net::Socket raw = Dial(bob);
     ASSERT_TRUE(SendFrame(raw, net::FileHeader{"eve", "a.txt"}.Encode()));
     ASSERT_TRUE(net::NetSend(raw.fd(), BlockHeader(10) + "01234"));
-    ASSERT_TRUE(WaitUntil([&] { return bob.rec.sent().size() == 2; }));
-    EXPECT_EQ(bob.rec.sent().back(), kBusy);  // receiving
+    ASSERT_TRUE(WaitUntil([&] { return bob.rec.Of("sent").size() == 2; }));
+    EXPECT_EQ(bob.rec.Of("sent").back(), kBusy);  // receiving
     ASSERT_TRUE(net::NetSend(raw.fd(), "56789" + BlockHeader(3) + "xyz"));
     ASSERT_TRUE(WaitUntil([&] { return bob.rec.Count("** Received 3 Bytes") == 1; }));
     EXPECT_EQ(bob.Stored("a.txt"), "0123456789");
     EXPECT_EQ(bob.rec.Count("** Getting file <" + kUnnamed + "> from eve"), 1);
     EXPECT_EQ(bob.Stored(kUnnamed), "xyz");
-    EXPECT_EQ(bob.rec.sent().back(), kFree);
+    EXPECT_EQ(bob.rec.Of("sent").back(), kFree);
 
     // Half a file, then silence: the part is kept and reported, the server stays "1" no longer.
     ASSERT_TRUE(
@@ -244,20 +242,15 @@ TEST_F(FileTransfer, file_server_keeps_each_connection_in_step) {
                                    BlockHeader(8) + "half"));
     ASSERT_TRUE(WaitUntil([&] { return bob.rec.Count("** Received only 4 of 8 Bytes") == 1; }));
     EXPECT_EQ(bob.Stored("b"), "half");
-    EXPECT_EQ(bob.rec.sent().back(), kFree);
+    EXPECT_EQ(bob.rec.Of("sent").back(), kFree);
 
     net::Socket chat = Dial(bob, "127.0.0.5");
     ASSERT_TRUE(SendFrame(chat, net::Logon{"zed", 255, 1600, 1550, false}.Encode()));
-    net::FrameReader reader(net::FrameRole::Client, nullptr);
-    std::vector<std::uint8_t> buffer(4096);
-    ASSERT_TRUE(net::WaitReady(chat.fd(), POLLIN, 5000));
-    const long n = net::NetReceive(chat.fd(), buffer);
-    ASSERT_GT(n, 0);
-    const auto frames = reader.Feed(std::span(buffer).first(static_cast<std::size_t>(n)));
-    ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(net::DecodeFrame<net::Refusal>(frames[0])->text,
-              "You're attempting to connect to a client only!\n** Try a real Talvoro server at "
-              "<chathost:1805> instead.");
+    const std::string refusal = *net::EncodeFrame(
+        0, net::Refusal{"You're attempting to connect to a client only!\n** Try a real Talvoro "
+                        "server at <chathost:1805> instead."}
+               .Encode());
+    EXPECT_EQ(ReceiveExactly(chat.fd(), refusal.size()), refusal);
     EXPECT_TRUE(WaitUntil([&] {
         return ReadFileText(bob.dir.file("Talvoro.log"))
                    .find("127.0.0.5 tried to connect as new client - politely rejected") !=
@@ -282,49 +275,12 @@ TEST_F(FileTransfer, update_is_taken_only_from_the_logged_on_server) {
         ASSERT_TRUE(WaitUntil([&] { return bob.Stored(stored) == "new"; })) << from;
     }
     // The update is never opened; the stranger's file is.
-    EXPECT_EQ(bob.rec.arrived(), Lines{bob.dir.file("Transfer/" + kUnnamed)});
+    EXPECT_EQ(bob.rec.Of("arrived"), Lines{bob.dir.file("Transfer/" + kUnnamed)});
 }
 
-TEST_F(FileTransfer, file_for_the_operator_travels_over_the_chat_connection) {
-    TempDir opDir;
-    Recorder op;
-    transfer::IncomingFiles incoming({opDir.dir(), nullptr, nullptr, &op, &op, [] { return 0; }});
-    struct Observer final : server::ServerObserver {
-        explicit Observer(transfer::IncomingFiles& in) : incoming(in) {}
-        void ShowServerLine(server::LineTarget, std::string) override {}
-        void ClearOperatorInput() override {}
-        void AskQuitQuestion(server::QuitAnswer) override {}
-        void QuitConfirmed() override {}
-        std::unique_ptr<server::FileBlockSink> OpenFileReceive(server::ConnectionId,
-                                                               const server::PendingFileHeader& h,
-                                                               std::uint64_t n) override {
-            auto file =
-                incoming.Begin({h.sender, h.fileName}, static_cast<std::uint32_t>(n), false);
-            return file ? std::make_unique<Host::Sink>(std::move(file)) : nullptr;
-        }
-        transfer::IncomingFiles& incoming;
-    } observer(incoming);
-    app::ProcessState process;
-    process.settings.UserName = "ann";
-    server::ChatServer chatServer(process, nullptr, observer);
-    ASSERT_TRUE(chatServer.Start(0, "127.0.0.1"));
-    net::ClientSession session(process, nullptr);
-    session.Adopt(net::NetOpenConnection("127.0.0.1", chatServer.Port(), 2000));
-    ASSERT_TRUE(session.SendLogon());
-    ASSERT_TRUE(WaitUntil([&] { return net::NetClientEvent(session.Descriptor()) != 0; }));
-
-    const std::string data = Pattern(2'000'000);
-    transfer::SendJob job = Job(data, {{"op", "unused"}});
-    EXPECT_EQ(transfer::RunSend(job, session, sender), 1);
-    ASSERT_TRUE(WaitUntil([&] { return op.Count("** Received 2000000 Bytes") == 1; }));
-    EXPECT_EQ(ReadFileText(opDir.file("Transfer/report.bin")), data);
-    EXPECT_EQ(op.Count("** Getting file <report.bin> from ann"), 1);
-    EXPECT_EQ(op.sent(), (Lines{kBusy, kFree}));
-}
-
-// A frame sent while a file block goes out on the chat connection does not wait for the block
-// (the peer here reads nothing until the frame has been handed over) and follows it on the wire.
-TEST_F(FileTransfer, chat_frames_wait_behind_a_file_block_without_blocking_their_thread) {
+// The operator gets files over the chat connection. A chat frame sent meanwhile does not wait for
+// the block (the peer reads nothing until it has been handed over) and follows it on the wire.
+TEST_F(FileTransfer, file_for_the_operator_goes_over_the_chat_connection_before_later_frames) {
     int fds[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
     net::Socket peer(fds[1]);
@@ -332,24 +288,20 @@ TEST_F(FileTransfer, chat_frames_wait_behind_a_file_block_without_blocking_their
     net::ClientSession session(process, nullptr);
     session.Adopt(net::Socket(fds[0]));
     const std::string data = Pattern(4'000'000);
-    WriteFile(src.file("block"), data);
-    std::thread block([&] { EXPECT_TRUE(session.SendFileBlock(src.file("block"))); });
+    const transfer::SendJob job = Job(data, {{"op", "unused"}});
+    auto sent =
+        std::async(std::launch::async, [&] { return transfer::RunSend(job, session, sender); });
+    const std::string header = *net::EncodeFrame(0, net::FileHeader{"ann", "report.bin"}.Encode());
+    EXPECT_EQ(ReceiveExactly(peer.fd(), header.size()), header);
     ASSERT_TRUE(WaitUntil([&] { return net::NetClientEvent(peer.fd()) == net::kNetFileBlock; }));
     const std::string chat = net::PublicMessageToServer{"hi"}.Encode();
     EXPECT_TRUE(session.SendToServer(chat));
 
     const std::string expected = BlockHeader(4'000'000) + data + *net::EncodeFrame(0, chat);
-    std::string wire;
-    std::vector<std::uint8_t> buffer(64 * 1024);
-    while (wire.size() < expected.size() && net::WaitReady(peer.fd(), POLLIN, 5000)) {
-        const long n = net::NetReceive(peer.fd(), buffer);
-        if (n <= 0) {
-            break;
-        }
-        wire.append(buffer.begin(), buffer.begin() + n);
-    }
-    block.join();
+    const std::string wire = ReceiveExactly(peer.fd(), expected.size());
+    EXPECT_EQ(sent.get(), 1);
     EXPECT_TRUE(wire == expected) << wire.size() << " of " << expected.size() << " bytes";
+    EXPECT_EQ(sender.Count("** Finished sending 4000000 Bytes"), 1);
 }
 
 // The server's pack of sticky topics: unpacked into memory for the views it names, and taken
@@ -395,10 +347,10 @@ TEST_F(FileTransfer, topic_pack_from_the_server_reaches_the_views_it_names) {
     EXPECT_EQ(
         bob.rec.topics(),
         (std::vector<std::vector<Content>>{{Content{501, chat}, Content{503, "{\\rtf1 b}"}}}));
-    EXPECT_TRUE(
-        WaitUntil([&] { return bob.rec.sent().size() == 7; }));  // "0" at start, then "1", "0" x 3
-    EXPECT_EQ(bob.rec.sent().back(), kFree);
-    EXPECT_TRUE(bob.rec.lines().size() == 1) << "only the file server's own line";
+    EXPECT_TRUE(WaitUntil(
+        [&] { return bob.rec.Of("sent").size() == 7; }));  // "0" at start, then "1", "0" x 3
+    EXPECT_EQ(bob.rec.Of("sent").back(), kFree);
+    EXPECT_TRUE(bob.rec.Of("line").size() == 1) << "only the file server's own line";
     EXPECT_TRUE(std::filesystem::is_empty(bob.dir.file("Transfer")));
 }
 

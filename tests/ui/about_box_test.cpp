@@ -7,10 +7,8 @@
 #include <QTest>
 #include <memory>
 
-#include "app/process_state.h"
-#include "support/qt_app.h"
+#include "ui/embedded_images.h"
 #include "ui/identifiers.h"
-#include "ui/images.h"
 #include "ui/main_window.h"
 
 namespace talvoro::ui {
@@ -27,11 +25,8 @@ AboutBox* OpenAboutBox() {
 }
 
 TEST(AboutBox, animates_from_its_worker_while_the_window_waits_and_goes_in_every_way) {
-    test::QtApp();
-    ImageStore images;
-    RegisterEmbeddedImages(images);
     app::ProcessState state;
-    auto window = std::make_unique<MainWindow>(state, images, MainWindowSetup{});
+    auto window = std::make_unique<MainWindow>(state, EmbeddedImages(), MainWindowSetup{});
     window->Dispatch(app::cmd::kAbout);
     AboutBox* box = OpenAboutBox();
     ASSERT_NE(box, nullptr);

@@ -50,8 +50,6 @@ TEST_F(ChatView, renders_bold_heads_coloured_bodies_and_windows_1252_text) {
     EXPECT_EQ(FormatAt(0).foreground().color(), QColor(255, 0, 0));
     EXPECT_EQ(FormatAt(5).fontWeight(), QFont::Normal);
     EXPECT_EQ(FormatAt(5).foreground().color(), QColor(0, 255, 0));
-    EXPECT_EQ(FormatAt(5).fontFamilies().toStringList(), QStringList({"Verdana"}));
-    EXPECT_EQ(FormatAt(5).fontPointSize(), 9.0);
     EXPECT_TRUE(view.isReadOnly());
     EXPECT_EQ(ChatViewWidget(chat::kPrivateView).palette().color(QPalette::Base),
               QColor(255, 228, 228));
@@ -73,33 +71,23 @@ TEST_F(ChatView, keeps_the_users_selection_while_text_is_appended) {
     EXPECT_EQ(view.textCursor().selectedText(), QStringLiteral("more text\u2029"));
 }
 
-TEST_F(ChatView, appending_does_not_scroll_until_asked) {
+TEST_F(ChatView, draws_waiting_runs_in_one_edit_and_scrolls_only_when_asked) {
     view.resize(200, 100);
     view.show();
     for (int i = 0; i < 60; ++i) {
         Append({"line " + std::to_string(i) + "\n"});
     }
-    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
-    view.ScrollToEnd();
-    EXPECT_GT(view.verticalScrollBar()->value(), 0);
-    EXPECT_TRUE(view.AtEnd());
-}
-
-TEST_F(ChatView, draws_waiting_runs_together_and_scrolls_after_them) {
-    view.resize(200, 100);
-    view.show();
-    for (int i = 0; i < 60; ++i) {
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0);  // appending alone does not scroll
+    for (int i = 60; i < 120; ++i) {
         Queue({"line " + std::to_string(i) + "\n"});
     }
     view.ScrollToEnd();
-    EXPECT_TRUE(view.toPlainText().isEmpty());  // nothing drawn before the event loop runs
-    EXPECT_TRUE(view.AtEnd());
+    EXPECT_TRUE(view.toPlainText().endsWith(QStringLiteral("line 59\n")));  // not drawn yet
     const int revision = view.document()->revision();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !view.toPlainText().isEmpty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return view.toPlainText().endsWith(QStringLiteral("line 119\n")); }, 5000));
     EXPECT_EQ(view.document()->revision(), revision + 1);  // one edit for all 60 lines
-    EXPECT_TRUE(view.toPlainText().endsWith(QStringLiteral("line 59\n")));
-    EXPECT_GT(view.verticalScrollBar()->value(), 0);
-    EXPECT_TRUE(view.AtEnd());
+    EXPECT_TRUE(view.AtEnd());  // the scroll asked for before follows the new lines
 }
 
 TEST_F(ChatView, shows_a_replaced_document_whole) {

@@ -5,10 +5,9 @@
 #include <QAction>
 #include <QTextCursor>
 
-#include "app/process_state.h"
 #include "support/qt_app.h"
+#include "ui/embedded_images.h"
 #include "ui/identifiers.h"
-#include "ui/images.h"
 #include "ui/main_window.h"
 #include "ui/message_field.h"
 
@@ -16,16 +15,6 @@ namespace talvoro::ui {
 namespace {
 
 namespace cmd = app::cmd;
-
-const ImageStore& Images() {
-    test::QtApp();
-    static const ImageStore store = [] {
-        ImageStore images;
-        RegisterEmbeddedImages(images);
-        return images;
-    }();
-    return store;
-}
 
 TEST(EmoticonBar, insertion_adds_blanks_where_needed_and_puts_the_caret_behind_the_code) {
     struct Case {
@@ -57,7 +46,7 @@ TEST(EmoticonBar, insertion_adds_blanks_where_needed_and_puts_the_caret_behind_t
 
 TEST(EmoticonBar, bar_buttons_and_ctrl_e_insert_into_the_main_windows_message_field) {
     app::ProcessState state;
-    MainWindow window(state, Images(), MainWindowSetup{});
+    MainWindow window(state, EmbeddedImages(), MainWindowSetup{});
     auto* bar = window.findChild<EmoticonBar*>();
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar->actions().size(), 24);

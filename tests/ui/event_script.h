@@ -2,13 +2,12 @@
 // A script of steps run from the event loop, for tests whose code under test runs loops of its
 // own (dialogs shown with exec(), the run procedure). Each step waits, polled every 5 ms, for its
 // condition and then acts from an event of its own, so that an action may itself open a modal
-// dialog. A dialog step waits for the active modal widget (or else a visible top-level dialog)
-// with a given object name or window title. Once the deadline has passed, the script closes
-// every modal widget and calls its give-up action, so that a test whose script does not match
-// what happens still ends. Test (GUI) thread only.
+// dialog. A dialog step waits for the active modal widget with a given object name or window
+// title. Once the deadline has passed, the script closes every modal widget and calls its give-up
+// action, so that a test whose script does not match what happens still ends. Test (GUI) thread
+// only.
 
 #include <QApplication>
-#include <QDialog>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -75,13 +74,6 @@ class EventScript {
 
     QWidget* Find(const QString& name) const {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (qobject_cast<QDialog*>(widget) != nullptr && Matches(*widget, name)) {
-                    modal = widget;
-                }
-            }
-        }
         return modal != nullptr && modal != lastDialog_ && Matches(*modal, name) ? modal : nullptr;
     }
 

@@ -1,16 +1,21 @@
-// The roads of the logon step, driven through the real dialogs: the session and the server are
-// fakes that record what they were asked with.
+// The roads of the logon step, driven through the real dialogs: first with a fake session and
+// server that record what they were asked with, then with the real steps on loopback.
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <deque>
 
 #include "app/exit_codes.h"
+#include "net/transport.h"
+#include "support/program_process.h"
 #include "support/qt_app.h"
+#include "support/temp_dir.h"
 #include "ui/event_script.h"
 #include "ui/logon.h"
+#include "ui/program_logon.h"
 
 namespace talvoro::ui {
 namespace {
@@ -68,21 +73,26 @@ EventScript::DialogAction Typing(std::vector<std::pair<const char*, const char*>
 constexpr char kLogon[] = "logonDialog";
 constexpr char kFailure[] = "connectionFailureDialog";
 
+LogonOptions Options() {
+    LogonOptions options;
+    options.dialogServices.addresses = [] { return std::vector<std::string>{}; };
+    options.dialogServices.hostName = [] { return std::string{"thishost"}; };
+    options.anonymousNumber = [] { return 517; };
+    return options;
+}
+
 class LogonFlow : public ::testing::Test {
   protected:
     void SetUp() override {
         state.settings.UserName = "bob";
         state.settings.Host = "chathost";
         state.settings.Port = 1805;
-        options.dialogServices.addresses = [] { return std::vector<std::string>{}; };
-        options.dialogServices.hostName = [] { return std::string{"thishost"}; };
-        options.anonymousNumber = [] { return 517; };
     }
 
     // Runs the logon step and checks its exit code, the session attempts and the server starts;
     // every dialog step was taken and no other dialog was shown.
     void Expect(int exitCode, const Attempts& attempts, int serverStarts) {
-        EXPECT_EQ(RunLogon(state, steps, options), exitCode);
+        EXPECT_EQ(RunLogon(state, steps, Options()), exitCode);
         EXPECT_EQ(steps.attempts, attempts);
         EXPECT_EQ(steps.serverStarts, serverStarts);
         EXPECT_TRUE(script.Finished());
@@ -92,12 +102,11 @@ class LogonFlow : public ::testing::Test {
     QApplication& qtApp = talvoro::test::QtApp();  // before the script's timer
     app::ProcessState state;
     FakeSteps steps{state.settings};
-    LogonOptions options;
     EventScript script;
 };
 
-TEST_F(LogonFlow, cancel_in_the_logon_dialog_ends_with_status_1) {
-    script.Dialog(kLogon, Pressing("cancelButton"));
+TEST_F(LogonFlow, escape_in_the_logon_dialog_ends_with_status_1) {
+    script.Dialog(kLogon, [](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
     Expect(app::kExitLogonCancelled, {}, 0);
 }
 
@@ -117,19 +126,6 @@ TEST_F(LogonFlow, server_mode_starts_the_own_server_without_any_dialog) {
     Expect(0, {"Anonymous517@thishost:1805+server"}, 1);
 }
 
-TEST_F(LogonFlow, retry_after_a_failed_connect_connects_again) {
-    steps.results = {std::nullopt, 0};
-    script.Dialog(kLogon, Pressing("connectButton")).Dialog(kFailure, Pressing("retryButton"));
-    Expect(0, {"bob@chathost:1805", "bob@chathost:1805"}, 0);
-}
-
-TEST_F(LogonFlow, cancel_after_failure_shows_the_logon_dialog_again) {
-    script.Dialog(kLogon, Pressing("connectButton"))
-        .Dialog(kFailure, Pressing("cancelButton"))
-        .Dialog(kLogon, Pressing("cancelButton"));
-    Expect(app::kExitLogonCancelled, {"bob@chathost:1805"}, 0);
-}
-
 TEST_F(LogonFlow, start_server_after_failure_connects_to_the_own_server) {
     steps.results = {std::nullopt, 0};
     script.Dialog(kLogon, Pressing("connectButton"))
@@ -137,6 +133,7 @@ TEST_F(LogonFlow, start_server_after_failure_connects_to_the_own_server) {
     Expect(0, {"bob@chathost:1805", "bob@thishost:1805+server"}, 1);
 }
 
+// Retry connects again; with auto logon, so does Cancel.
 TEST_F(LogonFlow, auto_logon_goes_straight_to_connecting_and_cancel_connects_again) {
     state.settings.AutoLogon = 1;
     state.settings.UserName = " carol ";
@@ -145,12 +142,46 @@ TEST_F(LogonFlow, auto_logon_goes_straight_to_connecting_and_cancel_connects_aga
     Expect(0, {"carol@chathost:1805", "carol@chathost:1805", "carol@chathost:1805"}, 0);
 }
 
-TEST_F(LogonFlow, quit_request_during_logon_ends_normally) {
-    script.Dialog(kLogon, [this](QWidget& dialog) {
-        state.QuitRequested = true;  // as a termination signal does
-        dialog.close();
+// The real steps: a host that does not resolve or refuses leads to the failure dialog, whose
+// Cancel shows the logon dialog again; nothing is built or logged for the failed attempt.
+TEST(ProgramSteps, unreachable_host_leads_to_the_failure_dialog_and_a_taken_port_to_status_13) {
+    talvoro::test::QtApp();
+    talvoro::test::TempDir data;
+    app::ProcessState state;
+    state.DataDir = data.dir();
+    state.Log.emplace(data.file("Talvoro.log"));
+    state.settings.UserName = "bob";
+    const std::pair<std::string, std::int32_t> hosts[] = {
+        {"no-such-host.invalid", 1805}, {"127.0.0.1", talvoro::test::FreeLoopbackPort()}};
+    for (const auto& [host, port] : hosts) {
+        SCOPED_TRACE(host);
+        state.settings.Host = host;
+        state.settings.Port = port;
+        ProgramLogonSteps steps(state, nullptr, 3000);
+        EventScript script;
+        script.Dialog(kLogon, Pressing("connectButton"))
+            .Dialog(kFailure, Pressing("cancelButton"))
+            .Dialog(kLogon, Pressing("cancelButton"));
+        EXPECT_EQ(RunLogon(state, steps, Options()), app::kExitLogonCancelled);
+        EXPECT_TRUE(script.Finished()) << "still waiting for " << script.Waiting();
+        EXPECT_TRUE(talvoro::test::LogLines(data.file("Talvoro.log")).empty());
+    }
+
+    net::Listener blocker;
+    ASSERT_TRUE(blocker.Listen(0, "0.0.0.0"));
+    state.settings.Port = blocker.LocalPort();
+    state.settings.ServerMode = 1;
+    ProgramLogonSteps steps(state, nullptr);
+    QString text;
+    EventScript script;
+    script.Dialog("Talvoro: Network Error", [&text](QWidget& box) {
+        text = box.findChild<QLabel*>("qt_msgbox_label")->text();
+        box.close();
     });
-    Expect(app::kExitNormal, {}, 0);
+    EXPECT_EQ(RunLogon(state, steps, Options()), app::kExitListenFailed);
+    EXPECT_EQ(text, QStringLiteral("Server thread could not be created!\n\nMaybe another server "
+                                   "is already running."));
+    EXPECT_FALSE(state.ServerRunning.load());
 }
 
 }  // namespace

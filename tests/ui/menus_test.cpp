@@ -64,7 +64,6 @@ struct MenuCase {
 const MenuCase kCases[] = {
     {"tray", [] { return BuildTrayMenu(false); }, "1 - 2 3 - 5 - 4"},
     {"tray_service", [] { return BuildTrayMenu(true); }, "1 - 2 3 - 5 - !4"},
-    {"text_view", [] { return BuildTextViewMenu(); }, "200 - [201 202 - 203] - 204"},
     {"topic_without_topics", [] { return BuildTopicMenu(Topics(false, true, {})); },
      "300 - 302 - 303* - 304"},
     // Spawning is grey with three topics; closing needs the own or no owner, or the server.
@@ -81,8 +80,6 @@ const MenuCase kCases[] = {
     // User items carry the row position, not the network id.
     {"user_row", [] { return BuildUserMenu(Users(false, false, false), 0); },
      "6000 - - 1000 - 2000 - 5000"},
-    {"user_row_while_sending", [] { return BuildUserMenu(Users(false, false, true), 0); },
-     "6000 - - !1000 - 2000 - 5000"},
     {"user_own_row", [] { return BuildUserMenu(Users(true, false, false), 1); },
      "6001 - 3 - 5 - - !1001 - !2001 - !5001"},
     {"user_who_rejects_me_on_the_server", [] { return BuildUserMenu(Users(true, true, false), 2); },

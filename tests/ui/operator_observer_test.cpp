@@ -43,6 +43,17 @@ class OperatorPack : public test::ChatFixture {
         }
     }
 
+    // Saves for real, counting the saves; notices are kept.
+    void Attach(OperatorObserver& observer) {
+        OperatorHandlers handlers;
+        handlers.saveStickyTopics = [this](const std::string& dir, const auto& topics) {
+            ++saves;
+            return SaveStickyTopics(ctx(), dir, topics);
+        };
+        handlers.showNotice = [this](const std::string& text) { notice = text; };
+        observer.Attach(std::move(handlers));
+    }
+
     // PackStickyTopics on a thread of its own while this (GUI) thread runs what it posts.
     server::TopicPack PackOnTask(OperatorObserver& observer, bool answer) {
         server::TopicPack pack;
@@ -61,6 +72,8 @@ class OperatorPack : public test::ChatFixture {
         return pack;
     }
 
+    int saves = 0;
+    std::string notice;
     test::TempDir temp;
     const std::string work = temp.dir();
     server::StickyTopicsRequest request{
@@ -69,15 +82,7 @@ class OperatorPack : public test::ChatFixture {
 
 TEST_F(OperatorPack, saves_topics_with_text_under_the_views_a_newcomer_shows_and_packs_them) {
     OperatorObserver observer(gui);
-    int saves = 0;
-    std::string notice;
-    OperatorHandlers handlers;
-    handlers.saveStickyTopics = [&](const std::string& dir, const auto& topics) {
-        ++saves;
-        return SaveStickyTopics(ctx(), dir, topics);
-    };
-    handlers.showNotice = [&](const std::string& text) { notice = text; };
-    observer.Attach(std::move(handlers));
+    Attach(observer);
 
     const server::TopicPack pack = PackOnTask(observer, true);
     EXPECT_EQ(saves, 1);
@@ -103,13 +108,7 @@ TEST_F(OperatorPack, saves_topics_with_text_under_the_views_a_newcomer_shows_and
 
 TEST_F(OperatorPack, a_window_that_does_not_answer_in_time_gives_no_pack_and_saves_nothing_later) {
     OperatorObserver observer(gui, 30ms);
-    int saves = 0;
-    OperatorHandlers handlers;
-    handlers.saveStickyTopics = [&](const std::string& dir, const auto& topics) {
-        ++saves;
-        return SaveStickyTopics(ctx(), dir, topics);
-    };
-    observer.Attach(std::move(handlers));
+    Attach(observer);
 
     const server::TopicPack pack = PackOnTask(observer, false);
     EXPECT_EQ(pack.path, "");

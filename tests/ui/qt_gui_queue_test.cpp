@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -29,10 +30,10 @@ TEST(QtGuiQueue, runs_work_from_other_threads_on_the_gui_thread_in_order) {
     });
     worker.join();
     EXPECT_TRUE(order.empty());  // never inside Post
+    std::vector<int> expected(100);
+    std::iota(expected.begin(), expected.end(), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 100; }, 5000));
-    for (int i = 0; i < 100; ++i) {
-        EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
-    }
+    EXPECT_EQ(order, expected);
     EXPECT_FALSE(wrongThread);
     // Work still pending when the queue goes never runs.
     bool ran = false;

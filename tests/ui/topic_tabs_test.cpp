@@ -13,12 +13,11 @@
 #include <QTest>
 
 #include "chat/chat_fixture.h"
-#include "support/qt_app.h"
 #include "ui/chat_view_widget.h"
 #include "ui/code_page_text.h"
 #include "ui/command_wiring.h"
+#include "ui/embedded_images.h"
 #include "ui/identifiers.h"
-#include "ui/images.h"
 #include "ui/main_shortcuts.h"
 #include "ui/main_window.h"
 #include "ui/qt_view_port.h"
@@ -31,9 +30,7 @@ namespace {
 class TopicTabs : public test::ChatFixture {
   protected:
     void SetUp() override {
-        test::QtApp();
-        RegisterEmbeddedImages(images);
-        window = std::make_unique<MainWindow>(state, images, MainWindowSetup{});
+        window = std::make_unique<MainWindow>(state, EmbeddedImages(), MainWindowSetup{});
         port = std::make_unique<QtViewPort>(*window);
         StartClient(port.get());
         WireCommands(*window, *client, {});
@@ -65,7 +62,6 @@ class TopicTabs : public test::ChatFixture {
         return text;
     }
 
-    ImageStore images;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QtViewPort> port;
 };

@@ -7,9 +7,8 @@
 
 #include <QTest>
 
-#include "support/qt_app.h"
+#include "ui/embedded_images.h"
 #include "ui/identifiers.h"
-#include "ui/images.h"
 #include "ui/main_window.h"
 #include "ui/tray_icon.h"
 #include "ui/window_flash.h"
@@ -29,12 +28,7 @@ class TrayPolicyTest : public ::testing::Test {
         state.WindowShown = false;  // the first toggle shows the window
     }
 
-    QApplication& qtApp = talvoro::test::QtApp();  // before the widgets
-    ImageStore images = [] {
-        ImageStore store;
-        RegisterEmbeddedImages(store);
-        return store;
-    }();
+    const ImageStore& images = EmbeddedImages();  // and the application, before the widgets
     app::ProcessState state;
     MainWindow window{state, images, MainWindowSetup{}};
     TrayIcon tray{images, {}, {}};
@@ -57,8 +51,10 @@ TEST_F(TrayPolicyTest, two_messages_while_shown_flash_once_and_a_flash_ends_by_i
 }
 
 // The tray blinks only while the window is not shown, a message waits, and more than two frames
-// were processed; each tick swaps the picture; the next toggle ends it.
-TEST_F(TrayPolicyTest, hidden_window_blinks_the_tray_only_after_more_than_two_frames) {
+// were processed; each tick swaps the picture; the next toggle ends it. "ShowOnMessage" instead
+// brings the window up.
+TEST_F(TrayPolicyTest,
+       hidden_window_blinks_the_tray_after_two_frames_or_comes_up_on_show_on_message) {
     policy.ToggleMainWindow();
     policy.ToggleMainWindow();
     ASSERT_FALSE(state.WindowShown);
@@ -83,11 +79,8 @@ TEST_F(TrayPolicyTest, hidden_window_blinks_the_tray_only_after_more_than_two_fr
     EXPECT_EQ(tray.Image(), app::image::kTrayNormal);
     policy.Tick();
     EXPECT_EQ(tray.Image(), app::image::kTrayNormal);
-}
-
-TEST_F(TrayPolicyTest, show_on_message_brings_a_hidden_window_up) {
+    // With "ShowOnMessage" a message brings the hidden window up instead.
     state.settings.ShowOnMessage = 1;
-    policy.ToggleMainWindow();
     policy.ToggleMainWindow();
     ASSERT_FALSE(state.WindowShown);
     policy.OnNewContent({});

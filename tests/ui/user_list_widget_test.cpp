@@ -2,23 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "support/qt_app.h"
-#include "ui/images.h"
+#include "ui/embedded_images.h"
 
 namespace talvoro::ui {
 namespace {
 
 class UserList : public ::testing::Test {
   protected:
-    ImageStore Store() {
-        talvoro::test::QtApp();
-        ImageStore store;
-        RegisterEmbeddedImages(store);
-        return store;
-    }
-
-    const ImageStore images = Store();
-    UserListWidget list{images};
+    UserListWidget list{EmbeddedImages()};
     const std::vector<chat::UserRow> rows = {
         {"ann", 1500, 0x0000FF, chat::RowIcon::Normal, false, false},
         {"bob", 9, 0x00FF00, chat::RowIcon::Away, true, true},
@@ -52,18 +43,6 @@ TEST_F(UserList, rows_take_the_users_colours_away_users_are_grey_unless_colours_
     list.ShowRows(rows, -1);
     EXPECT_EQ(list.topLevelItem(0)->foreground(0).style(), Qt::NoBrush);
     EXPECT_EQ(list.topLevelItem(1)->foreground(0).style(), Qt::NoBrush);
-}
-
-TEST_F(UserList, reports_user_ticks_and_selections_but_not_rebuilds) {
-    std::vector<std::pair<int, bool>> ticks;
-    std::vector<int> selections;
-    list.SetTickHandler([&](int row, bool ticked) { ticks.emplace_back(row, ticked); });
-    list.SetSelectionHandler([&](int row) { selections.push_back(row); });
-    list.ShowRows(rows, 1);
-    list.topLevelItem(0)->setCheckState(0, Qt::Checked);
-    list.setCurrentItem(list.topLevelItem(2));
-    EXPECT_EQ(ticks, (std::vector<std::pair<int, bool>>{{0, true}}));
-    EXPECT_EQ(selections, std::vector<int>({2}));
 }
 
 }  // namespace
