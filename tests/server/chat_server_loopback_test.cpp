@@ -1,4 +1,5 @@
-// The real server thread on loopback: its timers, and clients that stop reading or send garbage.
+// The real server thread on loopback: the quit question, file blocks for the operator, its timers,
+// and clients that stop reading or send garbage.
 
 #include "net/frame.h"
 #include "server/chat_server.h"
@@ -8,6 +9,80 @@ namespace talvoro::server {
 namespace {
 
 using namespace std::chrono_literals;
+using test::WaitUntil;
+
+// The operator is asked only while clients are on; a cancel changes nothing. (What a confirmed
+// quit tells the clients is checked by the chat-session loopback test.)
+TEST_F(ServerLoopback, quitting_asks_only_while_clients_are_on_and_a_cancel_changes_nothing) {
+    Client op = JoinOperator();
+    Client alice = Join("alice");
+    server->RequestQuit();
+    ASSERT_TRUE(WaitUntil([&] { return observer.seen().questions.size() == 1; }));
+    observer.seen().questions[0].Answer(false);
+    ASSERT_TRUE(alice->Send(Say("still here")));
+    const auto next = alice->Receive();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->kind, static_cast<std::uint8_t>(kPublic));
+    EXPECT_FALSE(process.QuitRequested.load());
+    EXPECT_EQ(observer.seen().quits, 0);
+
+    alice.reset();
+    ASSERT_TRUE(op->ReceiveKind(net::MessageKind::UserQuit));
+    server->RequestQuit();
+    EXPECT_TRUE(WaitUntil([&] { return observer.seen().quits == 1; }));
+    EXPECT_EQ(observer.seen().questions.size(), 1U);
+    EXPECT_TRUE(process.QuitRequested.load());
+}
+
+// Two clients send to the operator at once: each block goes with its own connection's header.
+TEST_F(ServerLoopback, hands_file_blocks_for_the_operator_to_the_observer_whole_or_cut_short) {
+    Client alice = Join("alice");
+    Client bob = Join("bob");
+    const auto header = [&](const std::string& file) {
+        return net::FileHeader{"alice", file}.Encode();
+    };
+    const auto block = [](const std::string& content) {
+        std::string bytes = "KWMGSFLE";
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes.push_back(static_cast<char>((content.size() >> shift) & 0xFFU));
+        }
+        return bytes + content;
+    };
+    const std::string content = "binary\x9C\x93 content" + std::string(70000, 'z');
+    ASSERT_TRUE(alice->Send(header("notes.txt")));
+    ASSERT_TRUE(bob->Send(net::FileHeader{"bob", "b.bin"}.Encode()));
+    ASSERT_TRUE(bob->Send(Say("headers read")));  // bob's header is read before alice's block
+    EXPECT_EQ(alice->ReceiveMessage<net::PublicMessage>(), From("bob", "headers read"));
+    EXPECT_EQ(bob->ReceiveMessage<net::PublicMessage>(), From("bob", "headers read"));
+    ASSERT_TRUE(alice->SendBytes(block(content)));
+    ASSERT_TRUE(bob->SendBytes(block("from bob")));
+    ASSERT_TRUE(alice->Send(Say("sent you a file")));
+    EXPECT_EQ(bob->ReceiveMessage<net::PublicMessage>(), From("alice", "sent you a file"));
+    std::vector<RecordingObserver::File> files;
+    ASSERT_TRUE(WaitUntil([&] {
+        files = observer.seen().files;
+        return files.size() == 2 && files[0].finished == 1 && files[1].finished == 1;
+    }));
+    std::ranges::sort(files, {}, [](const auto& file) { return file.header.sender; });
+    EXPECT_EQ(files[0].header, (PendingFileHeader{"alice", "notes.txt"}));
+    EXPECT_EQ(files[0].length, content.size());
+    EXPECT_EQ(files[0].data, content);
+    EXPECT_TRUE(files[0].complete);
+    EXPECT_EQ(files[1].header, (PendingFileHeader{"bob", "b.bin"}));
+    EXPECT_EQ(files[1].data, "from bob");
+    EXPECT_TRUE(files[1].complete);
+
+    // A block cut short by the sender leaving is finished as incomplete.
+    ASSERT_TRUE(alice->Send(header("half.bin")));
+    ASSERT_TRUE(alice->SendBytes(std::string("KWMGSFLE\x10\x00\x00\x00", 12) + "12345"));
+    ASSERT_TRUE(WaitUntil([&] {
+        files = observer.seen().files;
+        return files.size() == 3 && files[2].data == "12345";
+    }));
+    alice->Close();
+    ASSERT_TRUE(WaitUntil([&] { return observer.seen().files[2].finished == 1; }));
+    EXPECT_FALSE(observer.seen().files[2].complete);
+}
 
 // The server thread wakes for the core's deadlines: the logon deadline and the keep-alive cycle.
 TEST_F(ServerLoopback, starts_once_per_port_closes_a_mute_connection_and_keeps_the_quiet_alive) {

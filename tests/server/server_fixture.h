@@ -23,41 +23,49 @@
 
 namespace talvoro::server {
 
-// Records what the operator would see; any thread may take a copy while the server thread writes.
+// Records the observer calls; any thread may take a copy while the server thread writes.
 class RecordingObserver final : public ServerObserver {
   public:
     struct File {  // a file block sent to the operator
+        PendingFileHeader header;
+        std::uint64_t length = 0;
         std::string data;
         int finished = 0;  // Finish calls
         bool complete = false;
     };
     struct Seen {
         std::vector<std::pair<LineTarget, std::string>> lines;
+        std::vector<QuitAnswer> questions;
         std::vector<File> files;
         std::vector<std::string> notices;
+        int quits = 0;
     };
 
-    // Runs f() under the lock.
+    // Runs f(seen) under the lock.
     template <typename F>
     auto Locked(F&& f) {
         std::lock_guard lock(mutex_);
-        return f();
+        return f(seen_);
     }
 
     void ShowServerLine(LineTarget target, std::string line) override {
-        Locked([&] { seen_.lines.emplace_back(target, std::move(line)); });
+        Locked([&](Seen& seen) { seen.lines.emplace_back(target, std::move(line)); });
     }
     void ShowServerNotice(std::string text) override {
-        Locked([&] { seen_.notices.push_back(std::move(text)); });
+        Locked([&](Seen& seen) { seen.notices.push_back(std::move(text)); });
     }
     void ClearOperatorInput() override {}
-    void AskQuitQuestion(QuitAnswer) override {}
-    void QuitConfirmed() override {}
-    std::unique_ptr<FileBlockSink> OpenFileReceive(ConnectionId, const PendingFileHeader&,
-                                                   std::uint64_t) override {
-        return std::make_unique<Sink>(*this, Locked([&] {
-            seen_.files.emplace_back();
-            return seen_.files.size() - 1;
+    void AskQuitQuestion(QuitAnswer answer) override {
+        Locked([&](Seen& seen) { seen.questions.push_back(std::move(answer)); });
+    }
+    void QuitConfirmed() override {
+        Locked([](Seen& seen) { ++seen.quits; });
+    }
+    std::unique_ptr<FileBlockSink> OpenFileReceive(ConnectionId, const PendingFileHeader& header,
+                                                   std::uint64_t length) override {
+        return std::make_unique<Sink>(*this, Locked([&](Seen& seen) {
+            seen.files.push_back(File{header, length, {}, 0, false});
+            return seen.files.size() - 1;
         }));
     }
 
@@ -69,7 +77,7 @@ class RecordingObserver final : public ServerObserver {
     }
 
     Seen seen() {
-        return Locked([&] { return seen_; });
+        return Locked([](const Seen& seen) { return seen; });
     }
     bool HasLine(LineTarget target, std::string_view part) {
         const Seen now = seen();
@@ -83,15 +91,15 @@ class RecordingObserver final : public ServerObserver {
       public:
         Sink(RecordingObserver& owner, std::size_t index) : owner_(owner), index_(index) {}
         void Write(std::span<const std::uint8_t> bytes) override {
-            owner_.Locked([&] { Mine().data.append(bytes.begin(), bytes.end()); });
+            owner_.Locked(
+                [&](Seen& seen) { seen.files[index_].data.append(bytes.begin(), bytes.end()); });
         }
         void Finish(bool complete) override {
-            owner_.Locked([&] {
-                ++Mine().finished;
-                Mine().complete = complete;
+            owner_.Locked([&](Seen& seen) {
+                ++seen.files[index_].finished;
+                seen.files[index_].complete = complete;
             });
         }
-        File& Mine() { return owner_.seen_.files[index_]; }
 
       private:
         RecordingObserver& owner_;
@@ -145,6 +153,9 @@ class ServerLoopback : public ::testing::Test {
     // A public message from `name` as the others read it.
     net::PublicMessage From(const std::string& name, const std::string& text) {
         return {ids[name], text};
+    }
+    static std::optional<net::PublicMessage> PublicOf(const std::optional<net::Frame>& frame) {
+        return frame ? net::DecodeFrame<net::PublicMessage>(*frame) : std::nullopt;
     }
     static std::string Say(const std::string& text) {
         return net::PublicMessageToServer{text}.Encode();
