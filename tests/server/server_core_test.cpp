@@ -115,9 +115,7 @@ TEST_F(Relay, applies_the_topic_rules_and_tells_a_late_joiner_the_open_topics) {
     EXPECT_EQ(Logs(), std::vector<std::string>{
                           "Topic close from bob (10.0.0.8) ignored: the topic is not theirs"});
     core.Closed(8);  // bob leaves: his topics lose their owner
-    Accept(9);
-    Forget();
-    Logon(9, "cid");
+    Arrive(9, "cid");
     std::vector<Sent> topics;
     for (const Sent& sent : Sends()) {
         if (sent.payload[0] == net::KindChar(MessageKind::TopicOpen)) {
