@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "chat/archive_file.h"
-#include "chat/rtf_writer.h"
-#include "support/temp_dir.h"
 
 namespace talvoro::chat {
 namespace {
@@ -55,28 +52,6 @@ TEST(ArchiveNames, every_piece_from_people_is_reduced_to_a_plain_file_name) {
     }
     EXPECT_EQ(SavedTopicPath("/d/TopicsTemp/", 501, "x\\..\\y"), "/d/TopicsTemp/501x_.._y.rtf");
     EXPECT_EQ(ArchiveFolder("/d/"), "/d/Topics/");
-}
-
-TEST(ArchiveFile, an_archive_is_written_only_for_text_and_reads_back_whole) {
-    test::TempDir dir;
-    ChatDocument document;
-    const ArchiveNameParts parts{"anna", "chat.lan", kDate};
-    EXPECT_EQ(ArchiveTab(dir.dir(), 1, "t", parts, document), "");
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-
-    document.Append({"anna: ", 0x00FF00, true, "Verdana", 9});
-    document.Append({"{\\}\xE9\n", 0x00FF00, false, "Verdana", 9});
-    const std::string path = ArchiveTab(dir.dir(), 1, "t", parts, document);
-    EXPECT_EQ(path, dir.dir() + "1_anna_t@chat.lan_20261207-093005.rtf");
-    EXPECT_EQ(test::ReadFileText(path), WriteRtf(document));
-    const RtfReadResult read = ReadArchive(path);
-    EXPECT_EQ(read.status, RtfStatus::Complete);
-    EXPECT_EQ(read.runs, document.Runs());
-
-    // A folder that cannot take the file: no path is reported, nothing is left.
-    EXPECT_EQ(ArchiveTab(dir.dir() + "missing/", 1, "t", parts, document), "");
-    EXPECT_EQ(ReadArchive(dir.dir() + "missing.rtf").status, RtfStatus::NotRtf);
-    EXPECT_EQ(ReadArchive(dir.dir()).status, RtfStatus::NotRtf);
 }
 
 }  // namespace

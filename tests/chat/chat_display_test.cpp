@@ -7,8 +7,6 @@
 namespace talvoro::chat {
 namespace {
 
-using K = net::MessageKind;
-
 class ChatDisplay : public test::ChatFixture {
   protected:
     void SetUp() override {

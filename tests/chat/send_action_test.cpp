@@ -73,13 +73,6 @@ TEST_F(SendAction, sends_or_refuses_each_kind_of_line) {
     }
 }
 
-TEST_F(SendAction, sent_and_empty_lines_scroll_main) {
-    client->Send("");
-    client->Send("hi");
-    EXPECT_EQ(view.scrolls, (std::vector<int>{kMainView, kMainView}));
-    EXPECT_EQ(link.sentOnTab, std::vector<int>{0});
-}
-
 TEST_F(SendAction, group_whisper_goes_to_each_ticked_other_user_who_does_not_reject_us) {
     for (const char* name : {"alice", "bob", "cid", "dan"}) {
         client->SetRowTicked(RowOf(name), true);
@@ -93,24 +86,25 @@ TEST_F(SendAction, group_whisper_goes_to_each_ticked_other_user_who_does_not_rej
     EXPECT_EQ(lines.back(), "[12:34:56] @[bob][dan]: a @@[]: b");
 }
 
-TEST_F(SendAction, every_line_on_the_private_group_tab_is_a_group_whisper) {
-    client->SetPrivateVisible(true);
-    client->SetRowTicked(RowOf("bob"), true);
-    client->SelectTab(1);
-    EXPECT_EQ(client->Send(""), SendOutcome::Kept);
-    EXPECT_EQ(client->Send("secret"), SendOutcome::Cleared);
-    EXPECT_EQ(link.sent, Sent{KindThen(K::Whisper, "@@bob: secret")});
-    EXPECT_EQ(link.sentOnTab, std::vector<int>{1});
-    EXPECT_EQ(view.LastLine(kPrivateView), "[12:34:56] @[bob]: secret");
-}
-
-TEST_F(SendAction, whisper_echo_goes_to_the_current_tab) {
+// The echo goes to the current tab, which scrolls also for an empty line, and the frame carries
+// that tab's number.
+TEST_F(SendAction, on_a_topic_tab_a_whisper_and_on_the_private_tab_every_line_echoes_there) {
     Receive(net::TopicOpen{5, "Games", false, {}}.Encode());
     client->SelectTab(1);
+    view.scrolls.clear();
     client->Send("@@bob: hi");
-    EXPECT_EQ(link.sentOnTab, std::vector<int>{1});
     EXPECT_EQ(view.LastLine(kFirstTopicView), "[12:34:56] @bob: hi");
     EXPECT_EQ(ctx().text.EchoView(), kFirstTopicView);
+    client->SetPrivateVisible(true);
+    client->SetRowTicked(RowOf("bob"), true);
+    client->SelectTab(2);
+    EXPECT_EQ(client->Send(""), SendOutcome::Kept);
+    EXPECT_EQ(client->Send("secret"), SendOutcome::Cleared);
+    EXPECT_EQ(link.sent,
+              (Sent{KindThen(K::Whisper, "@@bob: hi"), KindThen(K::Whisper, "@@bob: secret")}));
+    EXPECT_EQ(link.sentOnTab, (std::vector<int>{1, 2}));
+    EXPECT_EQ(view.LastLine(kPrivateView), "[12:34:56] @[bob]: secret");
+    EXPECT_EQ(view.scrolls, (std::vector<int>{kFirstTopicView, kPrivateView, kPrivateView}));
 }
 
 TEST_F(SendAction, duplicate_names_address_the_first_row) {
@@ -118,12 +112,6 @@ TEST_F(SendAction, duplicate_names_address_the_first_row) {
     Receive(net::RejectNotice{8}.Encode());  // the second bob rejects us
     EXPECT_EQ(client->Send("@@bob: hi"), SendOutcome::Cleared);
     EXPECT_EQ(link.sent.size(), 1U);
-}
-
-TEST(SendActionText, lower_case_covers_the_upper_latin_block_and_replace_all_every_match) {
-    EXPECT_EQ(LowerCase1252("**KICK \xC4\xDF\xE0z"), "**kick \xE4\xFF\xE0z");
-    EXPECT_EQ(ReplaceAll("@@[]: a @@[]: ", "@@[]: ", "@@x: "), "@@x: a @@x: ");
-    EXPECT_EQ(ReplaceAll("none", "@@[]: ", "x"), "none");
 }
 
 }  // namespace

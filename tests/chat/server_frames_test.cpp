@@ -10,7 +10,6 @@
 namespace talvoro::chat {
 namespace {
 
-using K = net::MessageKind;
 using test::User;
 
 class ServerFrames : public test::ChatFixture {
@@ -18,31 +17,15 @@ class ServerFrames : public test::ChatFixture {
     void SetUp() override {
         state.settings.IsPrivateVisible = 1;  // "Main", the topics, then "Private Group"
         hooks.executableArguments = {"/service", "/home/ann/chat"};
-        // Hooks that a test sets after the start.
-        hooks.writeRestartHelper = [this](const std::string& path) {
-            if (late.writeRestartHelper) {
-                late.writeRestartHelper(path);
-            }
-        };
-        hooks.restoreTopics = [this] {
-            if (late.restoreTopics) {
-                late.restoreTopics();
-            }
-        };
-        hooks.welcomed = [this] {
-            if (late.welcomed) {
-                late.welcomed();
-            }
-        };
-        hooks.archiveView = [this](int viewNumber) {
-            if (late.archiveView) {
-                late.archiveView(viewNumber);
-            }
-        };
-        StartClient();
     }
-    ChatHooks late;
     const UserModel& users() { return ctx().users; }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const UserRow& row : view.rows) {
+            names.push_back(row.name);
+        }
+        return names;
+    }
     // Which id sets hold bob (5) and cid (6): Away, No file receive, rejects Me, Rejected by me.
     std::string Marks() {
         std::string marks;
@@ -57,33 +40,47 @@ class ServerFrames : public test::ChatFixture {
     }
 };
 
-TEST_F(ServerFrames, welcome_roster_learns_own_id_and_server_name_and_fills_the_list) {
+// The server lists connections that have not logged on with an empty name (never announcing
+// their end) and may send join records before the welcome: neither leaves a blank or a doubled
+// row. The welcome (the own record last) greets, fills the list and starts the file server.
+TEST_F(ServerFrames, rosters_before_and_after_the_welcome_leave_no_blank_or_ghost_rows) {
+    int welcomed = 0;  // the file server starts here, never for a refused client
+    hooks.welcomed = [&] { ++welcomed; };
+    StartClient();
+    ReceiveRoster({User(4, "")});     // a port scan while alone: no row, no line
+    ReceiveRoster({User(5, "bob")});  // a join before the own welcome
     net::UserRecord cid = User(6, "cid", 1550);
     cid.away = cid.fileReceiveDisabled = true;
-    int welcomed = 0;  // the file server starts here, never for a refused client
-    late.welcomed = [&] { ++welcomed; };
-    ReceiveRoster({User(1, "srv"), cid, User(9, "alice")}, 1550);
+    ReceiveRoster(
+        {User(3, " "), User(1, "srv"), User(5, "bob"), cid, User(9, "alice"), User(12, "")}, 1550);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"bob", "srv", "cid", "alice"}));
     EXPECT_EQ(ctx().own.id, 9);
     EXPECT_EQ(ctx().serverName, "srv");
     EXPECT_EQ(state.ServerVersion.load(), 1550);
     EXPECT_EQ(
         view.Lines(kMainView),
-        (std::vector<std::string>{"** Welcome alice, your client version is 1.6.0.0 / 1.5.5.0",
+        (std::vector<std::string>{"** bob has joined, client version 1.6.0.0 (12:34:56)",
+                                  "** Welcome alice, your client version is 1.6.0.0 / 1.5.5.0",
                                   "** You have joined server srv, version 1.6.0.0 (12:34:56)"}));
-    EXPECT_EQ(view.status[2], "Clients: 3");
+    EXPECT_EQ(view.status[2], "Clients: 4");
     EXPECT_EQ(view.status[3], "You have joined server srv, version 1.6.0.0 (12:34:56)");
     EXPECT_EQ(view.selectedRow, 0);
     EXPECT_EQ(view.Row("alice").icon, RowIcon::Self);
     EXPECT_EQ(view.Row("cid").icon, RowIcon::Away);
     EXPECT_TRUE(users().NoFileReceiveList.Contains(6));
     EXPECT_FALSE(result.newContent);
-    ReceiveRoster({User(12, "dan")}, 1550);  // another user joins later
+    ReceiveRoster({User(5, "bob", 1550)});  // listed again: replaced where it is
+    EXPECT_EQ(Names(), (std::vector<std::string>{"bob", "srv", "cid", "alice"}));
+    EXPECT_EQ(users().FindById(5)->version, 1550);
+    Receive(net::UserQuit{5, "** bob has quit"}.Encode());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"srv", "cid", "alice"}));  // no ghost left
     EXPECT_EQ(welcomed, 1);
 }
 
 TEST_F(ServerFrames, each_kind_has_its_effect_and_every_frame_counts) {
     std::string helper;
-    late.writeRestartHelper = [&](const std::string& path) { helper = path; };
+    hooks.writeRestartHelper = [&](const std::string& path) { helper = path; };
+    StartClient();
     state.settings.AwayText = "brb";
     Welcome({User(5, "bob"), User(6, "cid")});
     client->ToggleRejectRow(RowOf("bob"));
@@ -101,36 +98,32 @@ TEST_F(ServerFrames, each_kind_has_its_effect_and_every_frame_counts) {
         {net::UserRoster{{User(7, "dan", 1550)}, 1600}.Encode(),
          "** dan has joined, client version 1.5.5.0 (12:34:56)", true, "bob:R cid:",
          [&] { return view.status[3] == "dan has joined, client version 1.5.5.0 (12:34:56)"; }},
-        {net::AwayStatus{6, true}.Encode(), "[12:34:56] cid: brb", false, "bob:R cid:A"},
+        {net::AwayStatus{6, true}.Encode(), "[12:34:56] cid: brb", false, "bob:R cid:A",
+         [&] { return view.Row("cid").grey && view.Row("cid").icon == RowIcon::Away; }},
         {net::AwayStatus{6, false}.Encode(), "", false, "bob:R cid:"},
         {net::AwayStatus{5, true}.Encode(), "", false, "bob:AR cid:"},  // rejected: no notice
         {net::FileReceiveStatus{6, true}.Encode(), "", false, "bob:AR cid:N"},
         {net::FileReceiveStatus{6, false}.Encode(), "", false, "bob:AR cid:"},
-        {net::FileReceiveStatus{5, true}.Encode(), "", false, "bob:ANR cid:"},
-        {net::RejectNotice{6}.Encode(), "", false, "bob:ANR cid:M"},
-        {net::RejectNotice{6}.Encode(), "", false, "bob:ANR cid:"},
-        {net::RejectNotice{5}.Encode(), "", false, "bob:ANMR cid:"},
+        {net::RejectNotice{6}.Encode(), "", false, "bob:AR cid:M"},
+        {net::RejectNotice{6}.Encode(), "", false, "bob:AR cid:"},
+        {net::RejectNotice{5}.Encode(), "", false, "bob:AMR cid:"},
         {net::PublicMessage{6, "hi\x9Cz"}.Encode(), "[12:34:56] cid: hi\x9Cz", true,
-         "bob:ANMR cid:"},
-        {net::PublicMessage{5, "rejected"}.Encode(), "", false, "bob:ANMR cid:"},
+         "bob:AMR cid:"},
+        {net::PublicMessage{5, "rejected"}.Encode(), "", false, "bob:AMR cid:"},
         {net::Whisper{6, "psst"}.Encode(), "[12:34:56] cid (private): psst", true,
-         "bob:ANMR cid:", [&] { return ctx().lastWhisperer == "cid"; }},
+         "bob:AMR cid:", [&] { return ctx().lastWhisperer == "cid"; }},
         {net::ServerNotice{"** note"}.Encode(), "** note (12:34:56)", true,
-         "bob:ANMR cid:", [&] { return view.status[3] == "note (12:34:56)"; }},
-        {net::Heartbeat{}.Encode(), "", false, "bob:ANMR cid:"},
+         "bob:AMR cid:", [&] { return view.status[3] == "note (12:34:56)"; }},
+        {net::Heartbeat{}.Encode(), "", false, "bob:AMR cid:"},
         {net::Heartbeat{"** Server Keep-Alive"}.Encode(), "** Server Keep-Alive (12:34:56)", false,
-         "bob:ANMR cid:"},
+         "bob:AMR cid:"},
         {net::TopicOpen{5, "Games", true, {}}.Encode(),
-         "** Topic <Games> has been spawned by bob (12:34:56)", true, "bob:ANMR cid:",
-         [&] {
-             return view.tabs.at(1).caption == "Games" && view.tabs[1].view == kFirstTopicView &&
-                    view.selectedTab == 0 && topics.AtTab(1)->sticky &&
-                    topics.AtTab(1)->spawned == test::kTestNoon;
-         }},
-        {net::TopicOpen{5, "Old", false, 1700000000}.Encode(), "", true, "bob:ANMR cid:",
+         "** Topic <Games> has been spawned by bob (12:34:56)", true, "bob:AMR cid:",
+         [&] { return topics.AtTab(1)->sticky && topics.AtTab(1)->spawned == test::kTestNoon; }},
+        {net::TopicOpen{5, "Old", false, 1700000000}.Encode(), "", true, "bob:AMR cid:",
          [&] { return topics.AtTab(2)->spawned == 1700000000 && view.tabs.size() == 4; }},
         {net::TopicClose{5, 2}.Encode(), "** Topic <Old> has been closed by bob (12:34:56)", true,
-         "bob:ANMR cid:", [&] { return view.tabs.size() == 3; }},
+         "bob:AMR cid:", [&] { return view.tabs.size() == 3; }},
         {net::UserQuit{5, "** bob has quit"}.Encode(), "** bob has quit (12:34:56)", true,
          "bob: cid:",
          [&] {
@@ -145,7 +138,6 @@ TEST_F(ServerFrames, each_kind_has_its_effect_and_every_frame_counts) {
                                      "instead."};
          }},
         {net::KickCommand{"alice"}.Encode(), "", false, "bob: cid:"},
-        {net::FileHeader{"bob", "f.txt"}.Encode(), "", false, "bob: cid:"},
         {"\x50zz", "", false, "bob: cid:", [&] { return !state.QuitRequested; }},
         {net::NewVersion{"1.6.1.0"}.Encode(), "", false, "bob: cid:",
          [&] {
@@ -186,6 +178,7 @@ TEST_F(ServerFrames, each_kind_has_its_effect_and_every_frame_counts) {
 }
 
 TEST_F(ServerFrames, a_read_cut_by_a_bad_length_counts_once_and_leaves_the_echo_tab) {
+    StartClient();
     Welcome();
     Receive(net::TopicOpen{9, "T", false, {}}.Encode());
     Receive(net::PublicMessage{9, "on T"}.Encode(), 1);
@@ -200,7 +193,8 @@ TEST_F(ServerFrames, a_read_cut_by_a_bad_length_counts_once_and_leaves_the_echo_
 
 TEST_F(ServerFrames, the_server_process_restores_topics_and_ignores_refusals_and_logons) {
     int restores = 0;
-    late.restoreTopics = [&] { ++restores; };
+    hooks.restoreTopics = [&] { ++restores; };
+    StartClient();
     Welcome();
     EXPECT_EQ(restores, 0);
     state.ServerRunning = true;
@@ -215,6 +209,7 @@ TEST_F(ServerFrames, the_server_process_restores_topics_and_ignores_refusals_and
 }
 
 TEST_F(ServerFrames, when_a_user_leaves_selection_and_ticks_follow_the_rows_rule) {
+    StartClient();
     Welcome({User(5, "bob"), User(6, "cid")});
     ReceiveRoster({User(7, "dan")});
     client->SetRowTicked(RowOf("cid"), true);
@@ -232,6 +227,7 @@ TEST_F(ServerFrames, when_a_user_leaves_selection_and_ticks_follow_the_rows_rule
 }
 
 TEST_F(ServerFrames, failed_send_on_another_thread_asks_once_on_the_gui_thread_and_restarts) {
+    StartClient();
     Welcome();
     view.answers.push_back(MessageAnswer::Yes);
     std::thread([&] { client->OnSendFailed(); }).join();

@@ -86,15 +86,7 @@ TEST_F(TopicArchive, topics_and_their_content_survive_a_shutdown_and_restart) {
     Receive(net::TopicClose{5, 3}.Encode());
     ASSERT_TRUE(client->SaveTopicsAtShutdown());
 
-    const app::IniReader ini = app::IniReader::FromFile(dir.file("Topics.ini"), "Prefs");
-    EXPECT_EQ(ini.Text("TopicTitle1", ""), "Sticky");
-    EXPECT_EQ(ini.Number("TopicSticky1", 9), 1);
-    EXPECT_EQ(ini.Text("TopicTitle2", ""), "a/b");
-    EXPECT_EQ(ini.Number("TopicSticky2", 9), 0);
-    EXPECT_EQ(ini.Text("TopicFilename2", "x"), "");  // an empty view writes no archive
-    EXPECT_FALSE(ini.Text("TopicTitle0") || ini.Text("TopicTitle3"));
-    const std::string saved = ini.Text("TopicFilename1", "");
-    EXPECT_EQ(saved.rfind(dir.dir() + "Topics/1_alice_Sticky@chathost_", 0), 0U) << saved;
+    // Topics.ini's keys are read back by the restart below and written by hand in the damaged case.
     std::vector<std::string> archives;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path() / "Topics")) {
         const std::string name = entry.path().filename().string();

@@ -8,7 +8,6 @@
 namespace talvoro::chat {
 namespace {
 
-using K = net::MessageKind;
 using test::User;
 
 TEST(RowIcon, follows_the_first_matching_rule) {
@@ -62,38 +61,6 @@ TEST(WhisperPrefix, replaces_an_existing_prefix_or_prepends_one) {
     EXPECT_EQ(WhisperPrefix("@@: x", "bob"), "@@bob: @: x");
 }
 
-class Roster : public test::ChatFixture {
-  protected:
-    void SetUp() override { StartClient(); }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const UserRow& row : view.rows) {
-            names.push_back(row.name);
-        }
-        return names;
-    }
-};
-
-// The server lists connections that have not logged on with an empty name (never announcing
-// their end) and may send join records before the welcome: neither leaves a blank or a doubled
-// row.
-TEST_F(Roster, unnamed_records_are_left_out_and_known_ids_are_replaced_in_place) {
-    ReceiveRoster({User(4, "")});     // a port scan while alone: no row, no line
-    ReceiveRoster({User(5, "bob")});  // a join before the own welcome
-    ReceiveRoster({User(3, " "), User(1, "srv"), User(5, "bob"), User(9, "alice"), User(12, "")});
-    EXPECT_EQ(Names(), (std::vector<std::string>{"bob", "srv", "alice"}));
-    EXPECT_EQ(ctx().own.id, 9);
-    EXPECT_EQ(ctx().serverName, "srv");
-    EXPECT_EQ(view.status[2], "Clients: 3");
-    EXPECT_EQ(view.Lines(kMainView).front(),
-              "** bob has joined, client version 1.6.0.0 (12:34:56)");
-    ReceiveRoster({User(5, "bob", 1550)});  // listed again: replaced where it is
-    EXPECT_EQ(Names(), (std::vector<std::string>{"bob", "srv", "alice"}));
-    EXPECT_EQ(ctx().users.FindById(5)->version, 1550);
-    Receive(net::UserQuit{5, "** bob has quit"}.Encode());
-    EXPECT_EQ(Names(), (std::vector<std::string>{"srv", "alice"}));  // no ghost left
-}
-
 class UserList : public test::ChatFixture {
   protected:
     void SetUp() override {
@@ -125,14 +92,11 @@ TEST_F(UserList, reject_toggle_tells_the_server_each_time_and_redraws_the_row) {
     EXPECT_EQ(awayResets, 3);
 }
 
-TEST_F(UserList, ticks_survive_a_rebuild_and_go_to_the_group_recipients) {
+// How ticks follow a rebuild is in the server frames' tests.
+TEST_F(UserList, ticked_users_but_the_own_one_are_the_group_recipients) {
     client->SetRowTicked(RowOf("alice"), true);
     EXPECT_EQ(GroupRecipients(ctx()).count, 0);
     client->SetRowTicked(RowOf("bob"), true);
-    Receive(net::AwayStatus{5, true}.Encode());  // rebuilds the list
-    EXPECT_TRUE(view.Row("bob").ticked);
-    EXPECT_TRUE(view.Row("bob").grey);
-    EXPECT_FALSE(view.Row("cid").ticked);
     const Recipients group = GroupRecipients(ctx());
     EXPECT_EQ(group.count, 1);
     EXPECT_EQ(group.list, "bob\n10.0.0.5\n");
@@ -142,8 +106,6 @@ TEST_F(UserList, ticks_survive_a_rebuild_and_go_to_the_group_recipients) {
 }
 
 TEST_F(UserList, selection_enables_the_actions_of_the_selected_user) {
-    client->SelectUserRow(-1);
-    EXPECT_EQ(view.actions, UserActions{});
     client->SelectUserRow(RowOf("bob"));
     EXPECT_TRUE(view.actions.whisper);
     client->SelectTab(1);  // Private Group

@@ -1,5 +1,6 @@
 // Starts the real program on the offscreen platform with a temporary data directory and ends it
-// with a signal, as a desktop session or a service manager would.
+// with a signal, as a desktop session or a service manager would: as a client, and in server mode.
+// (Relaying itself is the server tests' business; a taken port is the logon steps' business.)
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -7,13 +8,16 @@
 
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "net/connection.h"
 #include "net/frame.h"
 #include "net/messages.h"
 #include "net/transport.h"
+#include "net/user_roster.h"
 #include "support/program_process.h"
+#include "support/raw_client.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
 
@@ -28,9 +32,17 @@ bool IsStartLine(const std::string& line) {
            line.ends_with(") started");
 }
 
-// Exactly one line: a log left by an earlier run also begins with a start line.
-bool OnlyStartLine(const Lines& lines) {
-    return lines.size() == 1 && IsStartLine(lines.front());
+// The names in the welcome roster of a client that logs on as `name`; empty when refused.
+std::vector<std::string> RosterNamesFor(test::RawClient& client, const std::string& name) {
+    std::vector<std::string> names;
+    const std::optional<net::Frame> welcome =
+        client.SendLogon(name) ? client.ReceiveKind(net::MessageKind::UserRoster) : std::nullopt;
+    if (const auto roster = welcome ? net::UserRoster::Decode(welcome->raw) : std::nullopt) {
+        for (const net::UserRecord& user : roster->users) {
+            names.push_back(user.name);
+        }
+    }
+    return names;
 }
 
 class ProgramTest : public ::testing::Test {
@@ -62,7 +74,9 @@ class ProgramTest : public ::testing::Test {
 // refuses the logon and closes at once): either way the program ends through the orderly
 // shutdown, and the log holds the start line, what happened, and "Terminated".
 TEST_F(ProgramTest, sigterm_and_sigint_end_the_program_in_order_even_with_a_box_open) {
-    const Lines inDialog = RunUntilSignal(SIGTERM, OnlyStartLine);
+    // Exactly one line: a log left by an earlier run also begins with a start line.
+    const Lines inDialog = RunUntilSignal(
+        SIGTERM, [](const Lines& log) { return log.size() == 1 && IsStartLine(log[0]); });
     ASSERT_EQ(inDialog.size(), 2U);
     EXPECT_TRUE(inDialog[1].ends_with(" INFO: Terminated")) << inDialog[1];
 
@@ -87,6 +101,37 @@ TEST_F(ProgramTest, sigterm_and_sigint_end_the_program_in_order_even_with_a_box_
     ASSERT_EQ(lines.size(), 3U);
     EXPECT_TRUE(IsStartLine(lines[0])) << lines[0];
     EXPECT_TRUE(lines[2].ends_with(" INFO: Terminated")) << lines[2];
+}
+
+// In server mode the program runs the chat server on the set port and logs on to it as the
+// operator; the server goes with the program, closing its clients' connections.
+TEST_F(ProgramTest, server_mode_lists_its_operator_first_and_sigterm_closes_the_clients) {
+    const std::uint16_t port = test::FreeLoopbackPort();
+    ASSERT_NE(port, 0);
+    std::ofstream(data_.file("Talvoro.ini"), std::ios::binary)
+        << "[Prefs]\r\nUserName=Operator\r\nPort=" << port
+        << "\r\nServerMode=1\r\nAwayMessage=0\r\nKeepAlive=0\r\n";
+    int probes = 0;
+    std::optional<test::RawClient> alice;
+    std::vector<std::string> names;
+    const Lines lines = RunUntilSignal(SIGTERM, [&](const Lines&) {
+        // The operator logs on once the server runs: probe clients see when it is listed.
+        test::RawClient probe(port);
+        const auto listed = RosterNamesFor(probe, "probe" + std::to_string(++probes));
+        if (listed.empty() || listed.front() != "Operator") {
+            return false;
+        }
+        alice.emplace(port);
+        names = RosterNamesFor(*alice, "alice");
+        return true;
+    });
+    ASSERT_GE(names.size(), 2U);
+    EXPECT_EQ(names.front(), "Operator");
+    EXPECT_EQ(names.back(), "alice");  // the newcomer is listed last
+    ASSERT_GE(lines.size(), 3U);
+    EXPECT_TRUE(lines[1].ends_with(" INFO: Running as SERVER")) << lines[1];
+    EXPECT_TRUE(lines.back().ends_with(" INFO: Terminated")) << lines.back();
+    EXPECT_TRUE(alice->WaitClosed());
 }
 
 }  // namespace

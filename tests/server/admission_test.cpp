@@ -54,9 +54,7 @@ TEST_F(Admission, refuses_empty_names_and_names_equal_after_case_folding) {
     ConnectionId id = 20;
     for (const auto& [name, shownAs] : cases) {
         SCOPED_TRACE(name);
-        Accept(++id);
-        Forget();
-        Logon(id, name);
+        Arrive(++id, name);
         if (shownAs == nullptr) {
             EXPECT_EQ(Sends().at(0).payload[0], net::KindChar(MessageKind::UserRoster));
             continue;
@@ -80,9 +78,7 @@ TEST_F(Admission, cuts_a_name_to_24_characters_before_the_duplicate_test) {
     const std::string seen(24, 'n');
     Join(7, seen + "a");
     EXPECT_EQ(core.state().table.NameOf(7), seen);
-    Accept(8);
-    Forget();
-    Logon(8, seen + "b");  // the same 24 characters: a duplicate
+    Arrive(8, seen + "b");  // the same 24 characters: a duplicate
     ExpectRefused(8, "User " + seen + " is already connected to");
     Accept(9);
     Logon(9, std::string(23, 'n') + " x");  // cut at the blank, which is then trimmed
@@ -92,9 +88,7 @@ TEST_F(Admission, cuts_a_name_to_24_characters_before_the_duplicate_test) {
 TEST_F(Admission, a_name_with_line_breaks_cannot_forge_a_log_record) {
     const std::string forger = "eve\r\nINFO: forged";
     Join(7, forger);
-    Accept(8, "10.0.0.8");
-    Forget();
-    Logon(8, forger);
+    Arrive(8, forger, "10.0.0.8");
     EXPECT_EQ(Logs(), std::vector<std::string>{
                           "New user eve  INFO: forged tried to connect.\n** Has been rejected "
                           "because of duplicate username (10.0.0.8)"});
@@ -116,9 +110,8 @@ TEST_F(Admission, applies_the_version_rules) {
     ConnectionId id = 10;
     for (const auto& [version, oldest, refusal] : cases) {
         SCOPED_TRACE(std::to_string(version) + "/" + std::to_string(oldest));
-        Accept(++id);
-        Forget();
-        Logon(id, "user" + std::to_string(id), version, oldest);
+        ++id;
+        Arrive(id, "user" + std::to_string(id), "10.0.0.1", version, oldest);
         if (refusal == nullptr) {
             EXPECT_EQ(Sends().at(0).payload[0], net::KindChar(MessageKind::UserRoster));
         } else if (refusal == push) {
@@ -148,9 +141,7 @@ TEST_F(Admission, a_second_logon_or_one_without_a_record_has_no_effect) {
 
 TEST_F(Admission, hands_an_outdated_client_to_the_version_push_which_may_refuse_it) {
     JoinOperator("op");
-    Accept(8, "10.0.0.8");
-    Forget();
-    Logon(8, "old", 1550, 1500, true);
+    Arrive(8, "old", "10.0.0.8", 1550, 1500, true);
     EXPECT_TRUE(Sends().empty());
     EXPECT_EQ(All(&action::StartVersionPush::request),
               (std::vector<VersionPushRequest>{{8, "old", "10.0.0.8", "1.5.5.0", true, "op"}}));
@@ -167,35 +158,32 @@ TEST_F(Admission, hands_an_outdated_client_to_the_version_push_which_may_refuse_
 TEST_F(Admission, the_newcomer_gets_the_whole_roster_last_and_everyone_else_its_record) {
     JoinOperator("op");
     Join(7, "alice", "10.0.0.7");
+    // Later rosters carry the last away and file status of each user.
+    Receive(7, K(MessageKind::AwayStatus) + "0");
     Receive(7, K(MessageKind::AwayStatus) + "1");
-    Accept(8, "10.0.0.8");
-    Forget();
-    Logon(8, "bob", 1600, 1550, true);
+    Receive(7, K(MessageKind::FileReceiveStatus) + "1");
+    Arrive(8, "bob", "10.0.0.8", 1600, 1550, true);
 
     const std::vector<Sent> sent = Sends();
     ASSERT_EQ(sent.size(), 3U);
     EXPECT_EQ(sent[0].to, 8);
-    EXPECT_EQ(sent[0].payload.size() + 3, 177U);
     const net::UserRoster full = RosterOf(sent[0]);
     ASSERT_EQ(full.users.size(), 3U);
     EXPECT_EQ(full.users[0].name, "op");
     EXPECT_EQ(full.users[1].name, "alice");
-    EXPECT_TRUE(full.users[1].away);
+    EXPECT_TRUE(full.users[1].away && full.users[1].fileReceiveDisabled);
     EXPECT_EQ(full.users[2],
               (net::UserRecord{8, test::kTestNoon, "bob", 255, "10.0.0.8", 1600, true, false}));
     EXPECT_EQ(full.serverVersion, 1600);
     for (std::size_t i = 1; i < sent.size(); ++i) {
         EXPECT_EQ(sent[i].to, i == 1 ? kOperator : 7);
-        EXPECT_EQ(sent[i].payload.size() + 3, 63U);
         EXPECT_EQ(RosterOf(sent[i]).users, std::vector<net::UserRecord>{full.users[2]});
     }
 }
 
 TEST_F(Admission, an_unnamed_connection_is_listed_told_of_newcomers_and_only_logged_on_quit) {
     Accept(8, "10.0.0.8");
-    Accept(7);
-    Forget();
-    Logon(7, "alice");
+    Arrive(7, "alice");
     const std::vector<Sent> sent = Sends();
     ASSERT_EQ(sent.size(), 2U);
     EXPECT_EQ(RosterOf(sent[0]).users.at(0).name, "");

@@ -14,7 +14,6 @@
 #include "server/bootstrap_sticky_topics.h"
 #include "server/bootstrap_version_push.h"
 #include "server_fixture.h"
-#include "transfer/topic_contents.h"
 
 namespace talvoro::server {
 namespace {
@@ -120,42 +119,37 @@ TEST_F(VersionPush, sends_the_program_then_new_version_and_a_late_frame_reaches_
     }
 }
 
-TEST_F(VersionPush, the_client_on_its_chat_connection_gets_new_version_and_is_closed) {
-    net::Listener fileServer;
-    ASSERT_TRUE(fileServer.Listen(port, "127.0.0.2"));
-    Client old = Connect("127.0.0.2");
-    ASSERT_TRUE(old->SendLogon("old", 1550));
-    ASSERT_TRUE(net::WaitReady(fileServer.fd(), POLLIN, 10000));
-    const net::Socket pushed = fileServer.Accept();
-    EXPECT_NE(ReadAll(pushed).find(program), std::string::npos);
-    EXPECT_EQ(old->ReceiveMessage<net::NewVersion>(), net::NewVersion{"1.6.0.0"});
-    EXPECT_TRUE(old->WaitClosed());
-}
-
-// File server off, or nobody listening on the client's address after every attempt.
-TEST_F(VersionPush, refuses_as_way_too_old_when_the_file_server_is_off_or_unreachable) {
+// A client whose file server runs gets the program there, then NewVersion on its chat connection;
+// with its file server off, or nobody listening at its address, it is refused as way too old.
+TEST_F(VersionPush, pushes_to_a_reachable_file_server_and_refuses_as_way_too_old_otherwise) {
     const struct {
         const char* address;
         bool fileServerOff;
-    } cases[] = {{"127.0.0.2", true}, {"127.0.0.3", false}};
-    net::Listener fileServer;  // listening, but only asked for when the client says it runs
+        bool pushed;
+    } cases[] = {
+        {"127.0.0.2", false, true}, {"127.0.0.2", true, false}, {"127.0.0.3", false, false}};
+    net::Listener fileServer;
     ASSERT_TRUE(fileServer.Listen(port, "127.0.0.2"));
-    for (const auto& [address, fileServerOff] : cases) {
-        SCOPED_TRACE(address);
+    for (const auto& [address, fileServerOff, pushed] : cases) {
+        SCOPED_TRACE(std::string(address) + (fileServerOff ? " off" : ""));
         Client old = Connect(address);
         ASSERT_TRUE(old->SendLogon("old", 1550, 1550, fileServerOff));
-        const std::optional<net::Refusal> refusal = old->ReceiveMessage<net::Refusal>();
-        ASSERT_TRUE(refusal.has_value());
-        EXPECT_EQ(refusal->text, kTooOld);
+        if (pushed) {
+            ASSERT_TRUE(net::WaitReady(fileServer.fd(), POLLIN, 10000));
+            EXPECT_NE(ReadAll(fileServer.Accept()).find(program), std::string::npos);
+            EXPECT_EQ(old->ReceiveMessage<net::NewVersion>(), net::NewVersion{"1.6.0.0"});
+        } else {
+            EXPECT_EQ(old->ReceiveMessage<net::Refusal>(), net::Refusal{kTooOld});
+            EXPECT_TRUE(Logged(std::string("old (") + address +
+                               ") tried to connect with old version 1.5.5.0"));
+        }
         EXPECT_TRUE(old->WaitClosed());
-        EXPECT_TRUE(
-            Logged(std::string("old (") + address + ") tried to connect with old version 1.5.5.0"));
     }
-    EXPECT_FALSE(fileServer.Accept().valid());
+    EXPECT_FALSE(fileServer.Accept().valid());  // only asked for once
 }
 
-// The operator's side stands in as a packer that writes one rich text per topic asked for,
-// naming the newcomer in it, and waits until two bootstraps are inside at once.
+// The operator's side stands in as a packer that writes a pack naming the newcomer and the topics
+// asked for (the server sends it as it is), and waits until two bootstraps are inside at once.
 class StickyTopics : public ServerLoopback {
   protected:
     void SetUp() override {
@@ -168,41 +162,24 @@ class StickyTopics : public ServerLoopback {
             requests.emplace_back(request, work);
             entered.notify_all();
             entered.wait_for(lock, 10s, [&] { return requests.size() >= 2; });
-            TopicPack pack{work + "pack", {}, {}};
-            transfer::PackWriter writer(pack.path);
-            for (const auto& [position, title] : request.topics) {
-                const std::string name = std::to_string(500 + position) + title + ".rtf";
-                std::ofstream(work + name) << Rtf(title, request.id);
-                EXPECT_TRUE(writer.Add(work + name));
-                pack.names += name + "\n";
-            }
-            EXPECT_TRUE(writer.Finish());
-            return pack;
+            std::ofstream(work + "pack") << Pack(request.id);
+            return TopicPack{work + "pack", "names " + std::to_string(request.id), {}};
         };
         StartServer(limits);
     }
 
-    static std::string Rtf(const std::string& title, ConnectionId id) {
-        return "{\\rtf1 " + title + " for " + std::to_string(id) + "}";
-    }
+    static std::string Pack(ConnectionId id) { return "pack for " + std::to_string(id); }
 
-    // The topics a pack carried, as "view:rtf", unpacked as a client does.
-    std::vector<std::string> Received(net::Listener& fileServer) {
+    // The names and the bytes of the pack that came to `fileServer`.
+    static std::pair<std::string, std::string> Received(net::Listener& fileServer) {
         if (!net::WaitReady(fileServer.fd(), POLLIN, 10000)) {
-            return {"(no connection)"};
+            return {"(no connection)", ""};
         }
         const SentFile sent = Split(ReadAll(fileServer.Accept()));
         if (!sent.header || sent.header->sender != kTopicPackSender) {
-            return {"(no pack)"};
+            return {"(no pack)", ""};
         }
-        std::ofstream(dir.file("in.kwp")) << sent.data;
-        const transfer::UnpackedTopics unpacked =
-            transfer::UnpackTopicContents(dir.file("in.kwp"), sent.header->fileName, dir.dir());
-        std::vector<std::string> topics{unpacked.fault};
-        for (const transfer::TopicContent& content : unpacked.contents) {
-            topics.push_back(std::to_string(content.view) + ":" + content.rtf);
-        }
-        return topics;
+        return {sent.header->fileName, sent.data};
     }
 
     std::mutex mutex;
@@ -221,15 +198,15 @@ TEST_F(StickyTopics, overlapping_late_joiners_each_get_their_own_pack_and_the_fo
         ASSERT_TRUE(op->Send(net::TopicOpenToServer{title, sticky}.Encode()));
         ASSERT_TRUE(op->ReceiveKind(net::MessageKind::TopicOpen));
     }
-    // A client whose file server is off is told the topics but gets no text.
+    // A client whose file server is off is told the topics but gets no pack.
     Client off = Connect("127.0.0.2");
     ASSERT_TRUE(off->SendLogon("off", 1600, 1550, true));
     ASSERT_TRUE(off->ReceiveKind(net::MessageKind::TopicOpen));
     Client ann = Join("ann", "127.0.0.2");
     Client bob = Join("bob", "127.0.0.3");
     for (auto& [files, name] : {std::pair{&annFiles, "ann"}, {&bobFiles, "bob"}}) {
-        EXPECT_EQ(Received(*files), (std::vector<std::string>{"", "501:" + Rtf("Alpha", ids[name]),
-                                                              "503:" + Rtf("Gamma", ids[name])}));
+        EXPECT_EQ(Received(*files),
+                  std::pair("names " + std::to_string(ids[name]), Pack(ids[name])));
     }
     EXPECT_TRUE(WaitUntil([&] {
         return std::ranges::count_if(observer.seen().lines,

@@ -70,6 +70,15 @@ class CoreTest : public ::testing::Test {
         Receive(id, net::Logon{std::string(name), 255, version, oldest, fileServerOff}.Encode());
     }
 
+    // A new connection from `address` logs on, after the actions so far are forgotten.
+    void Arrive(ConnectionId id, std::string_view name, std::string address = "10.0.0.1",
+                std::int32_t version = 1600, std::int32_t oldest = 1550,
+                bool fileServerOff = false) {
+        Accept(id, std::move(address));
+        Forget();
+        Logon(id, name, version, oldest, fileServerOff);
+    }
+
     // Accepts and logs on `id`, then forgets the actions it caused.
     void Join(ConnectionId id, std::string_view name, std::string address = "10.0.0.1") {
         Accept(id, std::move(address));

@@ -54,29 +54,13 @@ TEST_F(Relay, stamps_public_messages_and_status_changes_and_sends_them_to_all_on
     const std::string withSeparator = "a" + K(MessageKind::PublicMessage) + "b";  // stays whole
     Receive(7, K(MessageKind::PublicMessage) + withSeparator);
     EXPECT_EQ(Sends(), ToAll(0, Stamped(MessageKind::PublicMessage, 7, withSeparator)));
-    const std::pair<MessageKind, std::string> statusAndTopics[] = {
-        {MessageKind::TopicOpen, "Games" + K(MessageKind::TopicOpen) + "1"},
-        {MessageKind::TopicClose, "1"},
-        {MessageKind::AwayStatus, "1"},
-        {MessageKind::FileReceiveStatus, "1"}};
-    for (const auto& [kind, body] : statusAndTopics) {
-        Receive(8, K(kind) + body);
-        EXPECT_EQ(Sends(), ToAll(0, Stamped(kind, 8, body)));
+    for (const MessageKind kind : {MessageKind::AwayStatus, MessageKind::FileReceiveStatus}) {
+        Receive(8, K(kind) + "1");
+        EXPECT_EQ(Sends(), ToAll(0, Stamped(kind, 8, "1")));
     }
-    // Later rosters carry the last away and file status of each user.
-    Receive(7, K(MessageKind::AwayStatus) + "1");
-    Receive(8, K(MessageKind::AwayStatus) + "0");
-    Forget();
-    Accept(9);
-    Logon(9, "carol");
-    const auto roster =
-        net::UserRoster::Decode(std::string_view(Sends().at(0).payload).substr(1)).value();
-    ASSERT_EQ(roster.users.size(), 4U);
-    EXPECT_TRUE(roster.users[1].away && !roster.users[1].fileReceiveDisabled);
-    EXPECT_TRUE(!roster.users[2].away && roster.users[2].fileReceiveDisabled);
 }
 
-TEST_F(Relay, relays_nothing_from_an_unnamed_connection_nor_to_it) {
+TEST_F(Relay, relays_nothing_from_an_unnamed_connection_nor_server_only_or_unknown_kinds) {
     Accept(9);
     Forget();
     for (const MessageKind kind :
@@ -85,13 +69,8 @@ TEST_F(Relay, relays_nothing_from_an_unnamed_connection_nor_to_it) {
         Receive(9, K(kind) + "1");
     }
     Receive(9, K(MessageKind::Whisper) + "@@alice: psst");
-    Receive(7, K(MessageKind::Whisper) + "@@: x");  // an empty name must not match it
-    Receive(7, K(MessageKind::Whisper) + "@@");
     EXPECT_TRUE(Sends().empty());
     EXPECT_FALSE(core.state().awaySet.contains(9));
-}
-
-TEST_F(Relay, drops_heartbeats_server_only_kinds_and_unknown_codes) {
     for (const std::string& payload :
          {K(MessageKind::Heartbeat) + "#", K(MessageKind::UserRoster) + "xx",
           K(MessageKind::UserQuit) + "1", K(MessageKind::ServerNotice) + "x",
@@ -99,6 +78,55 @@ TEST_F(Relay, drops_heartbeats_server_only_kinds_and_unknown_codes) {
         Receive(7, payload);
     }
     EXPECT_TRUE(Take().empty());
+}
+
+// At most three topics, titles cut to 24 characters and never empty, closed only by their
+// spawner, the operator or anyone once the spawner has left; a late joiner is told them all.
+TEST_F(Relay, applies_the_topic_rules_and_tells_a_late_joiner_the_open_topics) {
+    const auto open = [](std::string title, bool sticky) {
+        return net::TopicOpenToServer{std::move(title), sticky}.Encode();
+    };
+    const auto close = [](int position) { return net::TopicCloseToServer{position}.Encode(); };
+    const auto told = [](ConnectionId owner, const std::string& title, bool sticky,
+                         std::optional<std::int32_t> spawned = {}) {
+        return net::TopicOpen{owner, title, sticky, spawned}.Encode();
+    };
+    const std::string cut = "Gamma" + std::string(19, '!');
+    const struct {
+        ConnectionId from;
+        std::string payload;
+        std::vector<Sent> relayed;
+    } steps[] = {
+        {8, open("Alpha", true), ToAll(0, told(8, "Alpha", true))},
+        {kOperator, open("Beta", false), ToAll(0, told(kOperator, "Beta", false))},
+        {8, open("Gamma" + std::string(30, '!'), false), ToAll(0, told(8, cut, false))},
+        {kOperator, open("", false), {}},
+        {kOperator, open("Four", false), {}},
+        {8, close(2), {}},  // Beta is the operator's
+        {8, close(7), {}},  // no such topic
+        {kOperator, close(2), ToAll(0, net::TopicClose{kOperator, 2}.Encode())},
+        {8, open("Delta", true), ToAll(0, told(8, "Delta", true))},
+    };
+    for (const auto& [from, payload, relayed] : steps) {
+        SCOPED_TRACE(payload);
+        Receive(from, payload);
+        EXPECT_EQ(Sends(), relayed);
+    }
+    EXPECT_EQ(Logs(), std::vector<std::string>{
+                          "Topic close from bob (10.0.0.8) ignored: the topic is not theirs"});
+    core.Closed(8);  // bob leaves: his topics lose their owner
+    Arrive(9, "cid");
+    std::vector<Sent> topics;
+    for (const Sent& sent : Sends()) {
+        if (sent.payload[0] == net::KindChar(MessageKind::TopicOpen)) {
+            topics.push_back(sent);
+        }
+    }
+    EXPECT_EQ(topics, (std::vector<Sent>{{9, 0, told(0, "Alpha", true, test::kTestNoon)},
+                                         {9, 0, told(0, cut, false, test::kTestNoon)},
+                                         {9, 0, told(0, "Delta", true, test::kTestNoon)}}));
+    Receive(9, close(1));  // the owner has gone: anyone may close it
+    EXPECT_EQ(Sends().size(), 3U);
 }
 
 TEST_F(Relay, sends_a_whisper_only_to_its_recipient_and_traces_those_between_others) {
