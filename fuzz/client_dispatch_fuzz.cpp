@@ -44,7 +44,6 @@ class InertView final : public chat::ViewPort {
         return false;
     }
     void Beep(int) override {}
-    void Alert() override {}
 
     std::size_t rowCount = 0;
 };

@@ -97,17 +97,6 @@ bool IsRefusedLogonCharacter(char c) {
     return c == ':' || c == '[' || c == ']';
 }
 
-std::string WithoutRefusedCharacters(std::string_view text) {
-    std::string kept;
-    kept.reserve(text.size());
-    for (char c : text) {
-        if (!IsRefusedLogonCharacter(c)) {
-            kept.push_back(c);
-        }
-    }
-    return kept;
-}
-
 OwnAddressCycle::OwnAddressCycle(AddressSource addresses, HostNameSource hostName)
     : addressSource_(std::move(addresses)), hostNameSource_(std::move(hostName)) {}
 

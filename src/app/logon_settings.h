@@ -61,9 +61,6 @@ std::int32_t ApplyContrastRule(std::int32_t chosen, std::int32_t background);
 // syntax of the chat.
 bool IsRefusedLogonCharacter(char c);
 
-// `text` without the refused characters.
-std::string WithoutRefusedCharacters(std::string_view text);
-
 // The MyIP button: each Next() gives the next of this computer's IPv4 addresses in dotted form;
 // after the last one it gives the host name and starts over with a freshly read address list, so
 // repeated clicks cycle through all own addresses and then the host name. With no addresses every

@@ -104,8 +104,6 @@ class ViewPort {
     // A 50 ms tone; a request while the previous tone's second has not passed is dropped, so
     // there is at most one beep per second.
     virtual void Beep(int frequencyHz) = 0;
-    // Flashes the main window's caption and task-bar entry once (at most one flash at a time).
-    virtual void Alert() = 0;
 };
 
 }  // namespace talvoro::chat

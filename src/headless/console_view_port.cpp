@@ -114,6 +114,4 @@ bool ConsoleViewPort::StartProgram(const std::string& /*path*/,
 
 void ConsoleViewPort::Beep(int /*frequencyHz*/) {}
 
-void ConsoleViewPort::Alert() {}
-
 }  // namespace talvoro::headless

@@ -42,7 +42,6 @@ class ConsoleViewPort : public chat::ViewPort {
     bool StartProgram(const std::string& path, const std::vector<std::string>& arguments,
                       const std::string& workDir) override;
     void Beep(int frequencyHz) override;
-    void Alert() override;
 
   private:
     // Writes Windows-1252 `text` as UTF-8.

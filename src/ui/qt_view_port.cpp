@@ -164,8 +164,4 @@ void QtViewPort::Beep(int frequencyHz) {
     tones_->Play(frequencyHz);
 }
 
-void QtViewPort::Alert() {
-    QApplication::alert(&window_);
-}
-
 }  // namespace talvoro::ui

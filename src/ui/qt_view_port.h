@@ -44,7 +44,6 @@ class QtViewPort : public chat::ViewPort {
     bool StartProgram(const std::string& path, const std::vector<std::string>& arguments,
                       const std::string& workDir) override;
     void Beep(int frequencyHz) override;
-    void Alert() override;
 
     // Scroll Lock is read from the display server at most once per this many ms: every incoming
     // message asks for it, and each reading is a round trip to the server.

@@ -11,9 +11,9 @@ namespace {
 using namespace std::chrono_literals;
 using test::WaitUntil;
 
-// The operator is asked only while clients are on; a cancel changes nothing. (What a confirmed
-// quit tells the clients is checked by the chat-session loopback test.)
-TEST_F(ServerLoopback, quitting_asks_only_while_clients_are_on_and_a_cancel_changes_nothing) {
+// The operator is asked only while clients are on; a cancel changes nothing, a confirm tells every
+// client the server has ended before the server stops.
+TEST_F(ServerLoopback, quitting_asks_while_clients_are_on_and_a_confirm_tells_them_first) {
     Client op = JoinOperator();
     Client alice = Join("alice");
     server->RequestQuit();
@@ -26,11 +26,19 @@ TEST_F(ServerLoopback, quitting_asks_only_while_clients_are_on_and_a_cancel_chan
     EXPECT_FALSE(process.QuitRequested.load());
     EXPECT_EQ(observer.seen().quits, 0);
 
-    alice.reset();
-    ASSERT_TRUE(op->ReceiveKind(net::MessageKind::UserQuit));
+    server->RequestQuit();
+    ASSERT_TRUE(WaitUntil([&] { return observer.seen().questions.size() == 2; }));
+    observer.seen().questions[1].Answer(true);
+    EXPECT_EQ(alice->ReceiveMessage<net::Refusal>(),
+              net::Refusal{"** Server has been terminated!"});
+    EXPECT_TRUE(WaitUntil([&] { return observer.seen().quits == 1; }));
+}
+
+TEST_F(ServerLoopback, quitting_with_only_the_operator_on_asks_nothing) {
+    Client op = JoinOperator();
     server->RequestQuit();
     EXPECT_TRUE(WaitUntil([&] { return observer.seen().quits == 1; }));
-    EXPECT_EQ(observer.seen().questions.size(), 1U);
+    EXPECT_TRUE(observer.seen().questions.empty());
     EXPECT_TRUE(process.QuitRequested.load());
 }
 

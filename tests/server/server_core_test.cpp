@@ -204,7 +204,15 @@ TEST_F(Moderation, kick_and_ban_notify_the_user_close_it_and_tell_everyone_else)
         EXPECT_EQ(All<action::ClearOperatorInput>().size(), 1U);
         // A kicked user may come back at once; a banned address is barred.
         EXPECT_EQ(IsBanned(core.state(), "10.0.0.8"), ban);
-        Join(8, "bob", "10.0.0.8");
+        Accept(8, "10.0.0.8");
+        if (ban) {
+            const std::vector<Sent> refusal = Sends();
+            ASSERT_EQ(refusal.size(), 1U);
+            EXPECT_EQ(refusal[0].payload,
+                      K(MessageKind::Refusal) + "** You are already banned at SERVER srvhost!");
+        }
+        Logon(8, "bob");
+        Forget();
         EXPECT_EQ(core.RecordCount(), ban ? 2U : 3U);
     }
     EXPECT_EQ(core.state().banList, std::vector<std::string>{"10.0.0.8"});

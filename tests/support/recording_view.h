@@ -99,7 +99,6 @@ class RecordingView : public chat::ViewPort {
         return true;
     }
     void Beep(int frequencyHz) override { beeps.push_back(frequencyHz); }
-    void Alert() override {}
 };
 
 // Work posted from any thread, run by the test on its own thread when it says so.
