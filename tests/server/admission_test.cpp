@@ -40,19 +40,30 @@ TEST_F(Admission, refuses_the_17th_connection_without_a_record) {
               std::vector<std::string>{"Client could not connect (too many users) (10.0.0.26)"});
 }
 
-TEST_F(Admission, refuses_empty_names_and_names_equal_after_case_folding) {
+// A name is trimmed and cut to 24 characters, then compared with case folding. A duplicate is
+// refused; its line breaks stay out of the event log, so it cannot forge a record there.
+TEST_F(Admission, refuses_empty_names_and_names_equal_after_trimming_cutting_and_case_folding) {
+    const std::string cut(24, 'n');
+    const std::string forger = "eve\r\nINFO: forged";
     Join(7, "Bob\xC4\xDF");
-    const std::pair<std::string, const char*> cases[] = {
-        // name, and how the refusal shows it (null: admitted)
-        {"bob\xE4\xFF", "bob\xE4\xFF"},
-        {"BOB\xC4\xDF", "BOB\xC4\xDF"},
-        {"  bOb\xE4\xDF ", "bOb\xE4\xDF"},  // trimmed first
-        {"", ""},
-        {"   ", ""},
-        {"bob\xE4", nullptr},
-        {"bob\xC4\xDE", nullptr}};
+    Join(8, cut + "a");
+    EXPECT_EQ(core.state().table.NameOf(8), cut);
+    Join(9, forger);
+    const struct {
+        std::string name;
+        const char* shownAs;     // in the refusal (null: admitted)
+        std::string loggedAs{};  // in the record and the operator's line, when not shownAs
+    } cases[] = {{"bob\xE4\xFF", "bob\xE4\xFF"},
+                 {"BOB\xC4\xDF", "BOB\xC4\xDF"},
+                 {"  bOb\xE4\xDF ", "bOb\xE4\xDF"},  // trimmed first
+                 {"", ""},
+                 {"   ", ""},
+                 {cut + "b", cut.c_str()},
+                 {forger, forger.c_str(), "eve  INFO: forged"},
+                 {"bob\xE4", nullptr},
+                 {"bob\xC4\xDE", nullptr}};
     ConnectionId id = 20;
-    for (const auto& [name, shownAs] : cases) {
+    for (const auto& [name, shownAs, loggedAs] : cases) {
         SCOPED_TRACE(name);
         Arrive(++id, name);
         if (shownAs == nullptr) {
@@ -60,38 +71,21 @@ TEST_F(Admission, refuses_empty_names_and_names_equal_after_case_folding) {
             continue;
         }
         ExpectRefused(id, "User " + std::string(shownAs) + " is already connected to");
+        const std::string logged = loggedAs.empty() ? shownAs : loggedAs;
         EXPECT_EQ(Lines(LineTarget::MainView),
-                  std::vector<std::string>{"** New user " + std::string(shownAs) +
+                  std::vector<std::string>{"** New user " + logged +
                                            " tried to connect.\n** Has been rejected because of "
                                            "duplicate username (12:34:56)"});
         // The event record, its own line feed included.
-        EXPECT_EQ(Logs(), std::vector<std::string>{"New user " + std::string(shownAs) +
+        EXPECT_EQ(Logs(), std::vector<std::string>{"New user " + logged +
                                                    " tried to connect.\n** Has been rejected "
                                                    "because of duplicate username (10.0.0.1)"});
     }
-    EXPECT_EQ(core.RecordCount(), 3U);
+    Arrive(30, std::string(23, 'n') + " x");  // cut at the blank, which is then trimmed
+    EXPECT_EQ(core.state().table.NameOf(30), std::string(23, 'n'));
+    EXPECT_EQ(core.RecordCount(), 6U);
     EXPECT_FALSE(NamesEqualFolded("[", "{"));  // only letters and 0xC0-0xDF fold
     EXPECT_FALSE(NamesEqualFolded("ab", "abc"));
-}
-
-TEST_F(Admission, cuts_a_name_to_24_characters_before_the_duplicate_test) {
-    const std::string seen(24, 'n');
-    Join(7, seen + "a");
-    EXPECT_EQ(core.state().table.NameOf(7), seen);
-    Arrive(8, seen + "b");  // the same 24 characters: a duplicate
-    ExpectRefused(8, "User " + seen + " is already connected to");
-    Accept(9);
-    Logon(9, std::string(23, 'n') + " x");  // cut at the blank, which is then trimmed
-    EXPECT_EQ(core.state().table.NameOf(9), std::string(23, 'n'));
-}
-
-TEST_F(Admission, a_name_with_line_breaks_cannot_forge_a_log_record) {
-    const std::string forger = "eve\r\nINFO: forged";
-    Join(7, forger);
-    Arrive(8, forger, "10.0.0.8");
-    EXPECT_EQ(Logs(), std::vector<std::string>{
-                          "New user eve  INFO: forged tried to connect.\n** Has been rejected "
-                          "because of duplicate username (10.0.0.8)"});
 }
 
 TEST_F(Admission, applies_the_version_rules) {
@@ -130,24 +124,18 @@ TEST_F(Admission, applies_the_version_rules) {
         std::vector<std::string>{"** Server (1.6.0.0) is too old for client (1.8.0.0) (12:34:56)"});
 }
 
-TEST_F(Admission, a_second_logon_or_one_without_a_record_has_no_effect) {
+// Neither a second Logon, nor one without a record, nor one from a connection handed to the
+// version push changes anything; the push's refusal closes that connection once.
+TEST_F(Admission, a_logon_without_a_fresh_record_has_no_effect_and_a_late_refusal_neither) {
     Join(7, "bob");
+    Arrive(8, "old", "10.0.0.8", 1550, 1500);
+    Forget();
     Logon(7, "robert");
     Logon(9, "ghost");
+    Logon(8, "old2");
     EXPECT_TRUE(Take().empty());
     EXPECT_EQ(core.state().table.NameOf(7), "bob");
     EXPECT_EQ(core.RecordCount(), 1U);
-}
-
-TEST_F(Admission, hands_an_outdated_client_to_the_version_push_which_may_refuse_it) {
-    JoinOperator("op");
-    Arrive(8, "old", "10.0.0.8", 1550, 1500, true);
-    EXPECT_TRUE(Sends().empty());
-    EXPECT_EQ(All(&action::StartVersionPush::request),
-              (std::vector<VersionPushRequest>{{8, "old", "10.0.0.8", "1.5.5.0", true, "op"}}));
-    EXPECT_TRUE(Closed().empty());
-    Logon(8, "old2");                   // out of the table now: ignored
-    EXPECT_EQ(core.RecordCount(), 1U);  // the operator's
     core.Refuse(8, "gone", "bye");
     ExpectRefused(8, "bye");
     EXPECT_EQ(Logs(), std::vector<std::string>{"gone (10.0.0.8)"});
@@ -192,24 +180,6 @@ TEST_F(Admission, an_unnamed_connection_is_listed_told_of_newcomers_and_only_log
     core.Closed(8);
     EXPECT_TRUE(Sends().empty());
     EXPECT_EQ(Logs(), std::vector<std::string>{"Unknown user has quit! (10.0.0.8)"});
-}
-
-TEST_F(Admission, closes_a_connection_that_does_not_log_on_within_the_deadline) {
-    Accept(7, "10.0.0.7");
-    clock.Advance(std::chrono::seconds(30));
-    Accept(8, "10.0.0.8");
-    Logon(8, "bob");
-    Forget();
-    EXPECT_EQ(core.NextDeadline(), clock.now + std::chrono::seconds(30));
-    clock.Advance(std::chrono::seconds(29));
-    core.Tick();
-    EXPECT_TRUE(Closed().empty());
-    clock.Advance(std::chrono::seconds(1));
-    core.Tick();
-    EXPECT_EQ(Closed(), std::vector<ConnectionId>{7});
-    EXPECT_EQ(core.RecordCount(), 1U);
-    EXPECT_EQ(core.NextDeadline(), std::nullopt);
-    EXPECT_TRUE(Sends().empty());
 }
 
 }  // namespace

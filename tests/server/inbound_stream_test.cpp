@@ -7,6 +7,7 @@
 
 #include "app/event_log.h"
 #include "net/frame.h"
+#include "server_fixture.h"
 #include "support/temp_dir.h"
 
 namespace talvoro::server {
@@ -33,14 +34,6 @@ class Trace final : public InboundStream::Handler {
 
 std::string Frame(std::string_view text, std::int8_t topic = 0) {
     return net::EncodeFrame(topic, "\x9C" + std::string(text)).value();
-}
-
-std::string FileBlock(std::string_view content) {
-    std::string block = "KWMGSFLE";
-    for (int shift = 0; shift < 32; shift += 8) {
-        block.push_back(static_cast<char>((content.size() >> shift) & 0xFFU));
-    }
-    return block + std::string(content);
 }
 
 class InboundStreamTest : public ::testing::Test {

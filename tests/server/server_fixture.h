@@ -23,6 +23,15 @@
 
 namespace talvoro::server {
 
+// A file block as a client sends it: the tag, the length (32 bits, little-endian), the bytes.
+inline std::string FileBlock(std::string_view content) {
+    std::string block = "KWMGSFLE";
+    for (int shift = 0; shift < 32; shift += 8) {
+        block.push_back(static_cast<char>((content.size() >> shift) & 0xFFU));
+    }
+    return block + std::string(content);
+}
+
 // Records the observer calls; any thread may take a copy while the server thread writes.
 class RecordingObserver final : public ServerObserver {
   public:
