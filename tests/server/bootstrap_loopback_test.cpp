@@ -138,24 +138,10 @@ class StickyTopics : public ServerLoopback {
             requests.emplace_back(request, work);
             entered.notify_all();
             entered.wait_for(lock, 10s, [&] { return requests.size() >= 2; });
-            std::ofstream(work + "pack") << Pack(request.id);
+            std::ofstream(work + "pack") << "pack for " << request.id;
             return TopicPack{work + "pack", "names " + std::to_string(request.id), {}};
         };
         StartServer(limits);
-    }
-
-    static std::string Pack(ConnectionId id) { return "pack for " + std::to_string(id); }
-
-    // The names and the bytes of the pack that came to `fileServer`.
-    static std::pair<std::string, std::string> Received(net::Listener& fileServer) {
-        if (!net::WaitReady(fileServer.fd(), POLLIN, 10000)) {
-            return {"(no connection)", ""};
-        }
-        const SentFile sent = Split(ReadAll(fileServer.Accept()));
-        if (!sent.header || sent.header->sender != kTopicPackSender) {
-            return {"(no pack)", ""};
-        }
-        return {sent.header->fileName, sent.data};
     }
 
     std::mutex mutex;
@@ -181,8 +167,11 @@ TEST_F(StickyTopics, overlapping_late_joiners_each_get_their_own_pack_and_the_fo
     Client ann = Join("ann", "127.0.0.2");
     Client bob = Join("bob", "127.0.0.3");
     for (auto& [files, name] : {std::pair{&annFiles, "ann"}, {&bobFiles, "bob"}}) {
-        EXPECT_EQ(Received(*files),
-                  std::pair("names " + std::to_string(ids[name]), Pack(ids[name])));
+        const std::string id = std::to_string(ids[name]);
+        ASSERT_TRUE(net::WaitReady(files->fd(), POLLIN, 10000));
+        const SentFile sent = Split(ReadAll(files->Accept()));
+        EXPECT_EQ(sent.header, (net::FileHeader{std::string(kTopicPackSender), "names " + id}));
+        EXPECT_EQ(sent.data, "pack for " + id);
     }
     EXPECT_TRUE(WaitUntil([&] {
         return std::ranges::count_if(observer.seen().lines,

@@ -81,8 +81,7 @@ class CoreTest : public ::testing::Test {
 
     // Accepts and logs on `id`, then forgets the actions it caused.
     void Join(ConnectionId id, std::string_view name, std::string address = "10.0.0.1") {
-        Accept(id, std::move(address));
-        Logon(id, name);
+        Arrive(id, name, std::move(address));
         Forget();
     }
 
