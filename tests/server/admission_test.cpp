@@ -143,43 +143,39 @@ TEST_F(Admission, a_logon_without_a_fresh_record_has_no_effect_and_a_late_refusa
     EXPECT_TRUE(Take().empty());
 }
 
-TEST_F(Admission, the_newcomer_gets_the_whole_roster_last_and_everyone_else_its_record) {
+// The newcomer gets the whole roster, where a connection that has not logged on is listed without a
+// name; everyone else, that one too, gets the newcomer's record. Later rosters carry the last away
+// and file status of each user. A connection that never logged on leaves without a quit message.
+TEST_F(Admission, the_newcomer_gets_the_whole_roster_and_everyone_else_its_record) {
     JoinOperator("op");
     Join(7, "alice", "10.0.0.7");
-    // Later rosters carry the last away and file status of each user.
+    Accept(9, "10.0.0.9");
     Receive(7, K(MessageKind::AwayStatus) + "0");
     Receive(7, K(MessageKind::AwayStatus) + "1");
     Receive(7, K(MessageKind::FileReceiveStatus) + "1");
     Arrive(8, "bob", "10.0.0.8", 1600, 1550, true);
 
     const std::vector<Sent> sent = Sends();
-    ASSERT_EQ(sent.size(), 3U);
+    ASSERT_EQ(sent.size(), 4U);
     EXPECT_EQ(sent[0].to, 8);
     const net::UserRoster full = RosterOf(sent[0]);
-    ASSERT_EQ(full.users.size(), 3U);
+    ASSERT_EQ(full.users.size(), 4U);
     EXPECT_EQ(full.users[0].name, "op");
     EXPECT_EQ(full.users[1].name, "alice");
     EXPECT_TRUE(full.users[1].away && full.users[1].fileReceiveDisabled);
-    EXPECT_EQ(full.users[2],
+    EXPECT_EQ(full.users[2].name, "");
+    EXPECT_EQ(full.users[3],
               (net::UserRecord{8, test::kTestNoon, "bob", 255, "10.0.0.8", 1600, true, false}));
     EXPECT_EQ(full.serverVersion, 1600);
+    const ConnectionId others[] = {kOperator, 7, 9};
     for (std::size_t i = 1; i < sent.size(); ++i) {
-        EXPECT_EQ(sent[i].to, i == 1 ? kOperator : 7);
-        EXPECT_EQ(RosterOf(sent[i]).users, std::vector<net::UserRecord>{full.users[2]});
+        EXPECT_EQ(sent[i].to, others[i - 1]);
+        EXPECT_EQ(RosterOf(sent[i]).users, std::vector<net::UserRecord>{full.users[3]});
     }
-}
-
-TEST_F(Admission, an_unnamed_connection_is_listed_told_of_newcomers_and_only_logged_on_quit) {
-    Accept(8, "10.0.0.8");
-    Arrive(7, "alice");
-    const std::vector<Sent> sent = Sends();
-    ASSERT_EQ(sent.size(), 2U);
-    EXPECT_EQ(RosterOf(sent[0]).users.at(0).name, "");
-    EXPECT_EQ(sent[1].to, 8);
     Forget();
-    core.Closed(8);
+    core.Closed(9);
     EXPECT_TRUE(Sends().empty());
-    EXPECT_EQ(Logs(), std::vector<std::string>{"Unknown user has quit! (10.0.0.8)"});
+    EXPECT_EQ(Logs(), std::vector<std::string>{"Unknown user has quit! (10.0.0.9)"});
 }
 
 }  // namespace

@@ -57,7 +57,6 @@ TEST_F(ServerLoopback, hands_file_blocks_for_the_operator_to_the_observer_whole_
         return files.size() == 1 && files[0].finished == 1;
     }));
     EXPECT_EQ(files[0].header, (PendingFileHeader{"alice", "notes.txt"}));
-    EXPECT_EQ(files[0].length, content.size());
     EXPECT_EQ(files[0].data, content);
     EXPECT_TRUE(files[0].complete);
 
@@ -73,9 +72,8 @@ TEST_F(ServerLoopback, hands_file_blocks_for_the_operator_to_the_observer_whole_
 }
 
 // The server thread wakes for the core's deadlines: the logon deadline and the keep-alive cycle.
-TEST_F(ServerLoopback, starts_once_per_port_closes_a_mute_connection_and_keeps_the_quiet_alive) {
+TEST_F(ServerLoopback, closes_a_mute_connection_and_keeps_the_quiet_alive) {
     EXPECT_TRUE(process.ServerRunning.load());
-    EXPECT_FALSE(ChatServer(process, &log, observer).Start(port, "127.0.0.1"));
     ServerLimits limits;
     limits.logonDeadline = 1s;
     limits.keepAliveCycleMin = 1s;

@@ -37,7 +37,6 @@ class RecordingObserver final : public ServerObserver {
   public:
     struct File {  // a file block sent to the operator
         PendingFileHeader header;
-        std::uint64_t length = 0;
         std::string data;
         int finished = 0;  // Finish calls
         bool complete = false;
@@ -71,9 +70,9 @@ class RecordingObserver final : public ServerObserver {
         Locked([](Seen& seen) { ++seen.quits; });
     }
     std::unique_ptr<FileBlockSink> OpenFileReceive(ConnectionId, const PendingFileHeader& header,
-                                                   std::uint64_t length) override {
+                                                   std::uint64_t) override {
         return std::make_unique<Sink>(*this, Locked([&](Seen& seen) {
-            seen.files.push_back(File{header, length, {}, 0, false});
+            seen.files.push_back(File{header, {}, 0, false});
             return seen.files.size() - 1;
         }));
     }
