@@ -85,10 +85,13 @@ class CoreTest : public ::testing::Test {
         Forget();
     }
 
-    // The operator's own client: registered by its endpoint, then logged on.
+    // The operator's own client, registered by its endpoint after its accept (the loopback tests
+    // register it while the server thread accepts), then logged on.
     void JoinOperator(std::string_view name = "op") {
+        Accept(kOperator, "127.0.0.1");
         core.SetOperatorPeer(PeerEndpoint{"127.0.0.1", 40000 + kOperator});
-        Join(kOperator, name, "127.0.0.1");
+        Logon(kOperator, name);
+        Forget();
     }
 
     void Forget() {

@@ -71,8 +71,11 @@ TEST_F(InboundStreamTest, reassembles_frames_and_file_blocks_split_anywhere) {
 TEST_F(InboundStreamTest, drops_the_buffered_rest_after_an_out_of_bounds_length_and_recovers) {
     std::string tooShort = Frame("x");
     tooShort[0] = static_cast<char>(tooShort[0] ^ 5 ^ 4);  // declared length 4
+    std::string tooLong = Frame("x");
+    tooLong[1] = static_cast<char>(tooLong[1] ^ 0x20);  // declared length 8197
     const std::string unknownKind = net::EncodeFrame(0, "\x41" + std::string(100, 'z')).value();
-    for (const std::string& bad : {tooShort + Frame("lost"), unknownKind.substr(0, 10)}) {
+    for (const std::string& bad :
+         {tooShort + Frame("lost"), tooLong + Frame("lost"), unknownKind.substr(0, 10)}) {
         trace = Trace{};
         Feed(bad);
         Feed(Frame("next"));
