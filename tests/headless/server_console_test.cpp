@@ -29,10 +29,6 @@ std::string ServerProgram() {
     return other != nullptr && *other != '\0' ? other : TALVORO_SERVER_PROGRAM;
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 class HeadlessServerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -55,9 +51,11 @@ class HeadlessServerTest : public ::testing::Test {
     }
 
     std::string Output() const { return test::ReadFileText(data_.file("console.txt")); }
-    bool Joined() const { return Contains(Output(), "** You have joined server Operator"); }
+    bool Joined() const {
+        return Output().find("** You have joined server Operator") != std::string::npos;
+    }
     bool Printed(const std::string& part) const {
-        return test::WaitUntil([&] { return Contains(Output(), part); }, 10s, 5ms);
+        return test::WaitUntil([&] { return Output().find(part) != std::string::npos; }, 10s, 5ms);
     }
 
     const std::uint16_t port_ = test::FreeLoopbackPort();
@@ -113,7 +111,6 @@ TEST_F(HeadlessServerTest,
     EXPECT_EQ(WEXITSTATUS(ended), 0);
     const std::vector<std::string> lines = test::LogLines(data_.file("Talvoro.log"));
     ASSERT_GE(lines.size(), 3U);
-    EXPECT_TRUE(lines.front().ends_with(" started")) << lines.front();
     EXPECT_TRUE(lines[1].ends_with(" INFO: Running as SERVER")) << lines[1];
     EXPECT_TRUE(lines.back().ends_with(" INFO: Terminated")) << lines.back();
     EXPECT_TRUE(carol.WaitClosed());

@@ -20,9 +20,7 @@ TEST_F(ServerLoopback, quitting_asks_while_clients_are_on_and_a_confirm_tells_th
     ASSERT_TRUE(WaitUntil([&] { return observer.seen().questions.size() == 1; }));
     observer.seen().questions[0].Answer(false);
     ASSERT_TRUE(alice->Send(Say("still here")));
-    const auto next = alice->Receive();
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->kind, static_cast<std::uint8_t>(kPublic));
+    EXPECT_EQ(PublicOf(alice->Receive()), From("alice", "still here"));
     EXPECT_FALSE(process.QuitRequested.load());
     EXPECT_EQ(observer.seen().quits, 0);
 
