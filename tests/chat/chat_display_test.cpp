@@ -66,14 +66,6 @@ TEST_F(ChatDisplay, suppressed_autoscroll_stops_others_messages_but_not_the_own_
     EXPECT_EQ(view.scrolls.size(), 2U);
 }
 
-TEST_F(ChatDisplay, time_prefix_off_leaves_heads_bare) {
-    state.settings.AlwaysMessTime = 0;
-    Receive(net::PublicMessage{5, "hi"}.Encode());
-    EXPECT_EQ(view.LastLine(kMainView), "bob: hi");
-    client->Send("@@bob: back");
-    EXPECT_EQ(view.LastLine(kMainView), "@bob: back");
-}
-
 TEST_F(ChatDisplay, beeps_follow_their_settings) {
     state.ChatMessageSound = true;
     Receive(net::PublicMessage{5, "hi"}.Encode());
