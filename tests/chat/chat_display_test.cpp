@@ -56,24 +56,6 @@ TEST_F(ChatDisplay, suppressed_autoscroll_stops_others_messages_but_not_the_own_
     Receive(net::PublicMessage{9, "mine"}.Encode());
     EXPECT_EQ(view.scrolls, std::vector<int>{kMainView});
     EXPECT_FALSE(result.newContent);  // the own message is nothing new
-
-    view.scrollLock = false;
-    state.WindowShown = false;
-    Receive(net::PublicMessage{5, "hidden"}.Encode());
-    EXPECT_EQ(view.scrolls.size(), 1U);
-    state.settings.NoScrollHidden = 0;
-    Receive(net::PublicMessage{5, "hidden, scrolling"}.Encode());
-    EXPECT_EQ(view.scrolls.size(), 2U);
-}
-
-TEST_F(ChatDisplay, beeps_follow_their_settings) {
-    state.ChatMessageSound = true;
-    Receive(net::PublicMessage{5, "hi"}.Encode());
-    EXPECT_EQ(view.beeps, std::vector<int>{kChatBeepHz});
-    state.ChatMessageSound = false;
-    state.settings.SMessSnd = 1;
-    Receive(net::ServerNotice{"** note"}.Encode());
-    EXPECT_EQ(view.beeps, (std::vector<int>{kChatBeepHz, kServerLineBeepHz}));
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ TEST_F(SendAction, sends_or_refuses_each_kind_of_line) {
         {"@@Bob: hi", false, none, "** User Bob not found, sorry!"},
         {"@@cid: hi", false, none, "** cid rejects your messages!"},
         {"@@[]: hi", false, none, "** No valid group selected, please try again!"},
-        {std::string(980, 'x'), false, pub, ""},
         {"@@dan: " + body973, false, wh, "[12:34:56] @dan: " + body973},
         {"@@bob: a\x99z\x9Cy", false, wh, "[12:34:56] @bob: a\x99z\x9Cy"},
         {"**KiCk bob", false, pub, ""},
