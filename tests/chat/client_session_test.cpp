@@ -188,9 +188,7 @@ TEST_F(ClientSessionTest, stalled_output_queues_in_order_and_is_lost_past_the_bo
     EXPECT_EQ(events.failures, 0);
     EXPECT_FALSE(session.CheckStall(now + std::chrono::milliseconds(kSendStallMs + 1000)));
     EXPECT_EQ(events.failures, 1);
-    EXPECT_FALSE(
-        session.SendToServer("\x9C"
-                             "late"));
+    EXPECT_FALSE(session.SendToServer("\x95#"));
     EXPECT_FALSE(session.OnWritable());
     EXPECT_EQ(events.failures, 1);
 }
@@ -206,8 +204,7 @@ TEST(OpenSession, connects_to_the_settings_host_or_over_loopback_to_the_own_serv
     EXPECT_FALSE(ClientSession(state, nullptr).OpenSession(2000));
     state.ServerRunning = true;  // the own server is reached over loopback when the name fails
     EXPECT_TRUE(ClientSession(state, nullptr).OpenSession(2000));
-    state.settings.Host = "127.0.0.1";
-    state.settings.Port = 70000;
+    state.settings.Port = listener.LocalPort() + 65536;  // not cut down to the listener's port
     EXPECT_FALSE(ClientSession(state, nullptr).OpenSession(2000));
 }
 

@@ -72,7 +72,7 @@ TEST_F(SendAction, sends_or_refuses_each_kind_of_line) {
 
 TEST_F(SendAction, group_whisper_goes_to_each_ticked_other_user_who_does_not_reject_us) {
     for (const char* name : {"alice", "bob", "cid", "dan"}) {
-        client->SetRowTicked(RowOf(name), true);
+        client->SetRowTicked(view.RowOf(name), true);
     }
     EXPECT_EQ(client->Send("@@[]: a @@[]: b"), SendOutcome::Cleared);
     EXPECT_EQ(link.sent, (Sent{KindThen(K::Whisper, "@@bob: a @@bob: b"),
@@ -91,9 +91,8 @@ TEST_F(SendAction, on_a_topic_tab_a_whisper_and_on_the_private_tab_every_line_ec
     view.scrolls.clear();
     client->Send("@@bob: hi");
     EXPECT_EQ(view.LastLine(kFirstTopicView), "[12:34:56] @bob: hi");
-    EXPECT_EQ(ctx().text.EchoView(), kFirstTopicView);
     client->SetPrivateVisible(true);
-    client->SetRowTicked(RowOf("bob"), true);
+    client->SetRowTicked(view.RowOf("bob"), true);
     client->SelectTab(2);
     EXPECT_EQ(client->Send(""), SendOutcome::Kept);
     EXPECT_EQ(client->Send("secret"), SendOutcome::Cleared);

@@ -55,7 +55,6 @@ TEST_F(ServerFrames, rosters_before_and_after_the_welcome_leave_no_blank_or_ghos
         {User(3, " "), User(1, "srv"), User(5, "bob"), cid, User(9, "alice"), User(12, "")}, 1550);
     EXPECT_EQ(Names(), (std::vector<std::string>{"bob", "srv", "cid", "alice"}));
     EXPECT_EQ(ctx().own.id, 9);
-    EXPECT_EQ(ctx().serverName, "srv");
     EXPECT_EQ(state.ServerVersion.load(), 1550);
     EXPECT_EQ(
         view.Lines(kMainView),
@@ -79,7 +78,7 @@ TEST_F(ServerFrames, each_kind_has_its_effect_and_every_frame_counts) {
     StartClient();
     state.settings.AwayText = "brb";
     Welcome({User(5, "bob"), User(6, "cid")});
-    client->ToggleRejectRow(RowOf("bob"));
+    client->ToggleRejectRow(view.RowOf("bob"));
     link.sent.clear();
     view.answers.push_back(MessageAnswer::Ok);  // restart on the pushed version
     const TopicList& topics = ctx().topics;
@@ -120,7 +119,7 @@ TEST_F(ServerFrames, each_kind_has_its_effect_and_every_frame_counts) {
         {net::UserQuit{5, "** bob has quit"}.Encode(), "** bob has quit (12:34:56)", true,
          "bob: cid:",
          [&] {
-             return RowOf("bob") == -1 && topics.AtTab(1)->owner == 0 &&
+             return view.RowOf("bob") == -1 && topics.AtTab(1)->owner == 0 &&
                     view.status[2] == "Clients: 4" && view.status[3] == "bob has quit (12:34:56)";
          }},
         {net::Logon{"x", 1, 1600, 1550, false}.Encode(), "", false, "bob: cid:",
@@ -195,13 +194,13 @@ TEST_F(ServerFrames, when_a_user_leaves_selection_and_ticks_follow_the_rows_rule
     StartClient();
     Welcome({User(5, "bob"), User(6, "cid")});
     ReceiveRoster({User(7, "dan")});
-    client->SetRowTicked(RowOf("cid"), true);
-    client->SelectUserRow(RowOf("bob"));
+    client->SetRowTicked(view.RowOf("cid"), true);
+    client->SelectUserRow(view.RowOf("bob"));
     Receive(net::UserQuit{5, "** bob has quit"}.Encode());
     EXPECT_EQ(view.selectedRow, 1);  // the same row number, now cid's
     EXPECT_EQ(view.rows[1].name, "cid");
     EXPECT_TRUE(view.rows[1].ticked);  // the tick went up with cid
-    client->SelectUserRow(RowOf("dan"));
+    client->SelectUserRow(view.RowOf("dan"));
     Receive(net::UserQuit{7, "** dan has quit"}.Encode());
     EXPECT_EQ(view.selectedRow, 2);  // the selected last row left: the new last row
     EXPECT_EQ(view.rows[2].name, "alice");

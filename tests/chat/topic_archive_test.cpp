@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "app/ini_file.h"
 #include "chat/archive_file.h"
@@ -87,15 +87,12 @@ TEST_F(TopicArchive, topics_and_their_content_survive_a_shutdown_and_restart) {
     Receive(net::TopicClose{5, 3}.Encode());
     ASSERT_TRUE(client->SaveTopicsAtShutdown());
 
-    // Topics.ini's keys are read back by the restart below and written by hand in the damaged case.
-    std::vector<std::string> archives;
+    std::set<std::string> archives;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path() / "Topics")) {
         const std::string name = entry.path().filename().string();
-        archives.push_back(name.substr(0, name.find('@')));
+        archives.insert(name.substr(0, name.find('@')));
     }
-    std::sort(archives.begin(), archives.end());
-    EXPECT_EQ(archives,
-              (std::vector<std::string>{"0_alice_Main", "1_alice_Sticky", "3_alice_Gone"}));
+    EXPECT_EQ(archives, (std::set<std::string>{"0_alice_Main", "1_alice_Sticky", "3_alice_Gone"}));
 
     // The restarted server's own client announces the saved topics through the server ...
     EXPECT_EQ(Restart(), (std::vector<std::string>{net::TopicOpenToServer{"Sticky", true}.Encode(),
