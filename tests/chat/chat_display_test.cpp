@@ -56,5 +56,16 @@ TEST_F(ChatDisplay, suppressed_autoscroll_stops_others_messages_but_not_the_own_
     EXPECT_FALSE(result.newContent);  // the own message is nothing new
 }
 
+// Sounds the user switched off stay off.
+TEST_F(ChatDisplay, beeps_follow_their_settings) {
+    state.ChatMessageSound = true;
+    Receive(net::PublicMessage{5, "hi"}.Encode());
+    EXPECT_EQ(view.beeps, std::vector<int>{kChatBeepHz});
+    state.ChatMessageSound = false;
+    state.settings.SMessSnd = 1;
+    Receive(net::ServerNotice{"** note"}.Encode());
+    EXPECT_EQ(view.beeps, (std::vector<int>{kChatBeepHz, kServerLineBeepHz}));
+}
+
 }  // namespace
 }  // namespace talvoro::chat
