@@ -40,40 +40,30 @@ class FindDialogTest : public ::testing::Test {
     int notFound = 0;
 };
 
-TEST_F(FindDialogTest, walks_down_through_the_matches_then_reports_and_keeps_the_selection) {
-    EXPECT_EQ(Find("cat"), std::make_pair(0, 3));  // the first word, case ignored
-    EXPECT_EQ(Find("cat"), std::make_pair(16, 19));
-    EXPECT_EQ(Find("cat"), std::make_pair(37, 40));
-    EXPECT_EQ(notFound, 0);
-    EXPECT_EQ(Find("cat"), std::make_pair(37, 40));
-    EXPECT_EQ(notFound, 1);
-}
-
-TEST_F(FindDialogTest, whole_words_and_case_and_upward_search) {
+// Whole words and case narrow the match; with no further match the view keeps its selection and
+// the user is told. Upward searches from the selection's start; a new string starts at the top.
+TEST_F(FindDialogTest, finds_by_word_case_and_direction_and_restarts_for_a_new_string) {
     dialog->WholeWordBox().setChecked(true);
     dialog->MatchCaseBox().setChecked(true);
     EXPECT_EQ(Find("cat"), std::make_pair(37, 40));  // not "Cat", not inside "concatenated"
-    dialog->UpButton().setChecked(true);
     EXPECT_EQ(Find("cat"), std::make_pair(37, 40));
     EXPECT_EQ(notFound, 1);
     dialog->WholeWordBox().setChecked(false);
-    EXPECT_EQ(Find("cat"), std::make_pair(16, 19));
-}
-
-TEST_F(FindDialogTest,
-       a_new_string_restarts_at_the_top_so_upward_finds_nothing_and_selection_is_used) {
-    EXPECT_EQ(Find("mat"), std::make_pair(26, 29));
     dialog->UpButton().setChecked(true);
-    EXPECT_EQ(Find("sat"), std::make_pair(0, 0));
-    EXPECT_EQ(notFound, 1);
+    EXPECT_EQ(Find("cat"), std::make_pair(16, 19));
+    dialog->MatchCaseBox().setChecked(false);
+    EXPECT_EQ(Find("cat"), std::make_pair(0, 3));
+    EXPECT_EQ(Find("sat"), std::make_pair(0, 0));  // from the top upward: nothing
+    EXPECT_EQ(notFound, 2);
     dialog->DownButton().setChecked(true);
-    EXPECT_EQ(Find("sat"), std::make_pair(4, 7));
-    Find("sat on");  // Use Selection copies the found text back
+    EXPECT_EQ(Find("sat on"), std::make_pair(4, 10));
     dialog->TextField().clear();
     dialog->UseSelection();
     EXPECT_EQ(dialog->TextField().text(), QStringLiteral("sat on"));
 }
 
+// Escape remembers the string and the check boxes for the next opening, the close box only the
+// string searched for.
 TEST_F(FindDialogTest, escape_remembers_the_boxes_the_close_box_only_the_searched_string) {
     dialog->WholeWordBox().setChecked(true);
     Find("on");
@@ -83,17 +73,12 @@ TEST_F(FindDialogTest, escape_remembers_the_boxes_the_close_box_only_the_searche
     EXPECT_FALSE(memory.wholeWord);
 
     Open();
-    EXPECT_EQ(dialog->TextField().text(), QStringLiteral("on"));
     dialog->MatchCaseBox().setChecked(true);
-    dialog->UpButton().setChecked(true);
     dialog->TextField().setText(QStringLiteral("typed"));
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    EXPECT_EQ(memory.text, QStringLiteral("typed"));
-    EXPECT_TRUE(memory.matchCase);
-
     Open();
+    EXPECT_EQ(dialog->TextField().text(), QStringLiteral("typed"));
     EXPECT_TRUE(dialog->MatchCaseBox().isChecked());
-    EXPECT_TRUE(dialog->DownButton().isChecked());
 }
 
 }  // namespace
