@@ -55,7 +55,6 @@ TEST_F(AwayTimerTest, goes_away_after_the_period_and_a_send_makes_present_again)
 
 TEST_F(AwayTimerTest, without_the_setting_no_timer_runs_and_a_manual_away_stays) {
     settings.AwayMessage = 0;
-    settings.AwayTime = 0;  // clamped to one minute where used; never used here
     away.Arm();
     EXPECT_FALSE(away.Running());
     away.Toggle();
@@ -69,15 +68,11 @@ TEST_F(AwayTimerTest, without_the_setting_no_timer_runs_and_a_manual_away_stays)
 
 TEST(BeepLimiterTest, at_most_one_tone_per_second) {
     const BeepLimiter::Clock::time_point t0{};
-    struct Case {
-        std::chrono::milliseconds at;
-        bool allowed;
-    };
-    const Case cases[] = {{0ms, true},     {50ms, false},  {999ms, false}, {1000ms, true},
-                          {1500ms, false}, {2999ms, true}, {3000ms, false}};
     BeepLimiter limiter;
-    for (const Case& c : cases) {
-        EXPECT_EQ(limiter.Allow(t0 + c.at), c.allowed) << c.at.count();
+    const std::pair<std::chrono::milliseconds, bool> cases[] = {
+        {0ms, true}, {999ms, false}, {1000ms, true}, {1999ms, false}};
+    for (const auto& [at, allowed] : cases) {
+        EXPECT_EQ(limiter.Allow(t0 + at), allowed) << at.count();
     }
 }
 
