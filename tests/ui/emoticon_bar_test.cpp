@@ -49,9 +49,6 @@ TEST(EmoticonBar, bar_buttons_and_ctrl_e_insert_into_the_main_windows_message_fi
     MainWindow window(state, EmbeddedImages(), MainWindowSetup{});
     auto* bar = window.findChild<EmoticonBar*>();
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->actions().size(), 24);
-    EXPECT_EQ(bar->ButtonAction(cmd::kLastEmoticon)->toolTip(), QStringLiteral("Blush\n:\")"));
-    EXPECT_EQ(window.EmoticonHolder().size(), bar->sizeHint());
 
     window.Dispatch(cmd::kLastEmoticonAgain);  // before any click: Happy
     bar->ButtonAction(179)->trigger();
