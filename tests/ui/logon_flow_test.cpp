@@ -142,8 +142,8 @@ TEST_F(LogonFlow, auto_logon_goes_straight_to_connecting_and_cancel_connects_aga
     Expect(0, {"carol@chathost:1805", "carol@chathost:1805", "carol@chathost:1805"}, 0);
 }
 
-// The real steps: a host that does not resolve or refuses leads to the failure dialog, whose
-// Cancel shows the logon dialog again; nothing is built or logged for the failed attempt.
+// The real steps: a host that refuses leads to the failure dialog, whose Cancel shows the logon
+// dialog again; nothing is built or logged for the failed attempt.
 TEST(ProgramSteps, unreachable_host_leads_to_the_failure_dialog_and_a_taken_port_to_status_13) {
     talvoro::test::QtApp();
     talvoro::test::TempDir data;
@@ -151,12 +151,9 @@ TEST(ProgramSteps, unreachable_host_leads_to_the_failure_dialog_and_a_taken_port
     state.DataDir = data.dir();
     state.Log.emplace(data.file("Talvoro.log"));
     state.settings.UserName = "bob";
-    const std::pair<std::string, std::int32_t> hosts[] = {
-        {"no-such-host.invalid", 1805}, {"127.0.0.1", talvoro::test::FreeLoopbackPort()}};
-    for (const auto& [host, port] : hosts) {
-        SCOPED_TRACE(host);
-        state.settings.Host = host;
-        state.settings.Port = port;
+    state.settings.Host = "127.0.0.1";
+    state.settings.Port = talvoro::test::FreeLoopbackPort();
+    {
         ProgramLogonSteps steps(state, nullptr, 3000);
         EventScript script;
         script.Dialog(kLogon, Pressing("connectButton"))

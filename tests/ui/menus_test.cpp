@@ -64,8 +64,6 @@ struct MenuCase {
 const MenuCase kCases[] = {
     {"tray", [] { return BuildTrayMenu(false); }, "1 - 2 3 - 5 - 4"},
     {"tray_service", [] { return BuildTrayMenu(true); }, "1 - 2 3 - 5 - !4"},
-    {"topic_without_topics", [] { return BuildTopicMenu(Topics(false, true, {})); },
-     "300 - 302 - 303* - 304"},
     // Spawning is grey with three topics; closing needs the own or no owner, or the server.
     {"topic_client_three_topics",
      [] {
@@ -121,9 +119,6 @@ TEST(UserMenu, exists_only_for_a_listed_row_and_names_users_from_windows_1252) {
     EXPECT_EQ(BuildUserMenu(context, -1), nullptr);
     EXPECT_EQ(BuildUserMenu(context, 0)->actions().front()->text(),
               QString::fromUtf8("User &Details Jürgen\tAlt+D"));
-    // The close submenu names each topic by its title.
-    const auto topics = BuildTopicMenu(Topics(true, false, {{"R&&D", 7}}));
-    EXPECT_EQ(topics->actions().back()->menu()->actions().front()->text(), QStringLiteral("R&&D"));
 }
 
 }  // namespace
