@@ -31,7 +31,7 @@ class FakeSteps : public LogonSteps {
     // Records "user@host:port", with "+server" once the own server runs.
     std::optional<int> RunSession() override {
         attempts.push_back(settings_.UserName + "@" + settings_.Host + ":" +
-                           std::to_string(settings_.Port) + (serverStarted ? "+server" : ""));
+                           std::to_string(settings_.Port) + (serverStarts > 0 ? "+server" : ""));
         if (attempts.size() > 20) {
             return 99;  // a loop that never ends would be a fault; stop it here
         }
@@ -43,7 +43,6 @@ class FakeSteps : public LogonSteps {
     }
     std::optional<int> StartOwnServer() override {
         ++serverStarts;
-        serverStarted = true;
         return std::nullopt;
     }
     std::string HostName() override { return "thishost"; }
@@ -51,24 +50,10 @@ class FakeSteps : public LogonSteps {
     std::deque<std::optional<int>> results;  // one per attempt; nullopt (or none left): it fails
     Attempts attempts;
     int serverStarts = 0;
-    bool serverStarted = false;
 
   private:
     const app::Settings& settings_;
 };
-
-// Fills the logon dialog's fields (by object name) and presses Enter.
-EventScript::DialogAction Typing(std::vector<std::pair<const char*, const char*>> fields) {
-    return [fields](QWidget& dialog) {
-        QLineEdit* edit = nullptr;
-        for (const auto& [name, text] : fields) {
-            edit = dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
-            ASSERT_NE(edit, nullptr) << name;
-            edit->setText(QString::fromLatin1(text));
-        }
-        QTest::keyClick(edit, Qt::Key_Return);
-    };
-}
 
 constexpr char kLogon[] = "logonDialog";
 constexpr char kFailure[] = "connectionFailureDialog";
@@ -113,9 +98,14 @@ TEST_F(LogonFlow, escape_in_the_logon_dialog_ends_with_status_1) {
 // The typed fields are trimmed, the port is cut to 65535 and an empty alias is numbered.
 TEST_F(LogonFlow, connect_takes_the_cleaned_fields) {
     steps.results = {0};
-    script.Dialog(
-        kLogon,
-        Typing({{"userNameField", "   "}, {"hostField", " 10.0.0.7 "}, {"portField", "99999"}}));
+    script.Dialog(kLogon, [](QWidget& dialog) {
+        for (const auto& [name, text] : {std::pair{"userNameField", "   "},
+                                         {"hostField", " 10.0.0.7 "},
+                                         {"portField", "99999"}}) {
+            dialog.findChild<QLineEdit*>(QString::fromLatin1(name))->setText(text);
+        }
+        QTest::keyClick(&dialog, Qt::Key_Return);
+    });
     Expect(0, {"Anonymous517@10.0.0.7:65535"}, 0);
 }
 

@@ -46,11 +46,6 @@ class MainWindowTest : public ::testing::Test {
         QTest::keyClick(window.get(), Qt::Key_Escape);
         return *window;
     }
-    void ShowActive() {
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
     void ShowRows(int selected) {
         const std::vector<chat::UserRow> rows = {
             {"ann", 1500, 0x0000FF, chat::RowIcon::Normal, false, false},
@@ -125,7 +120,9 @@ TEST_F(MainWindowTest, enter_sends_and_shift_enter_inserts_a_line_break) {
 
 TEST_F(MainWindowTest, shortcuts_fire_only_with_their_exact_modifiers) {
     Build();
-    ShowActive();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     ShowRows(0);
     chat::UserActions actions;
     actions.whisper = actions.details = true;
