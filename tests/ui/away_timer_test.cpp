@@ -1,4 +1,4 @@
-// The away timer with a shortened minute, and the one-tone-per-second limit of beeps.
+// The away timer with a shortened minute.
 
 #include "ui/away_timer.h"
 
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "support/qt_app.h"
-#include "ui/tone_player.h"
 
 namespace talvoro::ui {
 namespace {
@@ -64,16 +63,6 @@ TEST_F(AwayTimerTest, without_the_setting_no_timer_runs_and_a_manual_away_stays)
     away.Toggle();
     EXPECT_EQ(status, OwnStatus::Present);
     EXPECT_EQ(sent, (std::vector<OwnStatus>{OwnStatus::Away, OwnStatus::Present}));
-}
-
-TEST(BeepLimiterTest, at_most_one_tone_per_second) {
-    const BeepLimiter::Clock::time_point t0{};
-    BeepLimiter limiter;
-    const std::pair<std::chrono::milliseconds, bool> cases[] = {
-        {0ms, true}, {999ms, false}, {1000ms, true}, {1999ms, false}};
-    for (const auto& [at, allowed] : cases) {
-        EXPECT_EQ(limiter.Allow(t0 + at), allowed) << at.count();
-    }
 }
 
 }  // namespace
