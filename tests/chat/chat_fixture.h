@@ -1,7 +1,6 @@
 #pragma once
-// Shared fixture of the chat tests: a ChatClient on a recording view and a recording server link,
-// a fixed clock at 12:34:56, and helpers that deliver server frames through the real encoder and
-// frame reader.
+// A ChatClient on a recording view and server link at a fixed 12:34:56, fed server frames through
+// the real encoder and frame reader.
 
 #include <gtest/gtest.h>
 
@@ -94,8 +93,6 @@ class ChatFixture : public ::testing::Test {
         view.scrolls.clear();
         result = {};
     }
-
-    int RowOf(std::string_view name) const { return view.RowOf(name); }
 
     app::ProcessState state;
     RecordingView view;

@@ -65,7 +65,7 @@ class ClientSessionTest : public ::testing::Test {
                 }
                 return frames.size() >= count;
             },
-            std::chrono::seconds(count == 0 ? 0 : 10));
+            std::chrono::seconds(10));
         return frames;
     }
 
@@ -85,12 +85,7 @@ TEST_F(ClientSessionTest, sends_logon_and_payloads_whole_on_the_selected_tab_up_
     ASSERT_EQ(frames.size(), 2U);
     EXPECT_EQ(frames[0].topic, 0);
     EXPECT_EQ(frames[0].kind, 0x9F);
-    EXPECT_EQ(frames[0].raw,
-              "alice\x9F"
-              "170\x9F"
-              "1600\x9F"
-              "1550\x9F"
-              "1");
+    EXPECT_EQ(Logon::Decode(frames[0].raw), (Logon{"alice", 170, 1600, 1550, true}));
     EXPECT_EQ(frames[1].topic, 2);
     EXPECT_EQ(frames[1].raw, std::string(kMaxPayloadSize - 1, 'x'));
     EXPECT_EQ(events.failures, 0);  // an oversized payload does not break the session
@@ -132,7 +127,7 @@ TEST_F(ClientSessionTest, closed_by_the_server_stops_reading_and_reports_the_fai
     EXPECT_EQ(events.failures, 1);
 }
 
-TEST_F(ClientSessionTest, keep_alive_goes_out_every_71_seconds_or_is_broadcast_by_the_server) {
+TEST_F(ClientSessionTest, keep_alive_goes_out_every_71_seconds) {
     for (std::int64_t s : {0, 1, 70, 71, 141}) {
         session.KeepAliveStep(s);
     }
@@ -140,12 +135,6 @@ TEST_F(ClientSessionTest, keep_alive_goes_out_every_71_seconds_or_is_broadcast_b
     ASSERT_EQ(frames.size(), 2U);
     EXPECT_EQ(frames[1].kind, 0x95);
     EXPECT_EQ(frames[1].raw, "#");
-    std::vector<std::string> broadcast;
-    session.SetKeepAliveBroadcast([&](std::string_view p) { broadcast.emplace_back(p); });
-    state.ServerRunning = true;
-    session.KeepAliveStep(284);
-    EXPECT_EQ(broadcast, std::vector<std::string>{"\x95#"});
-    EXPECT_TRUE(PeerFrames(0).empty());
 }
 
 TEST_F(ClientSessionTest, send_from_many_threads_keeps_frames_whole) {
@@ -174,15 +163,12 @@ TEST_F(ClientSessionTest, stalled_output_queues_in_order_and_is_lost_past_the_bo
     ASSERT_EQ(::setsockopt(session.Descriptor(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
     int waiting = 0;
     session.SetOutputWaiting([&] { ++waiting; });
-    const auto fill = [&] {
+    const auto fill = [&] {  // until three frames wait in the queue
         int sent = 0;
-        for (; sent < 2000 && session.QueuedBytes() == 0; ++sent) {
+        for (int queued = 0; sent < 2000 && queued < 3; ++sent) {
             EXPECT_TRUE(
                 session.SendToServer("\x9C" + std::to_string(sent) + std::string(3000, 'x')));
-        }
-        for (int i = 0; i < 3; ++i, ++sent) {  // behind the stall
-            EXPECT_TRUE(
-                session.SendToServer("\x9C" + std::to_string(sent) + std::string(3000, 'x')));
+            queued += session.QueuedBytes() > 0 ? 1 : 0;
         }
         return sent;
     };
@@ -202,9 +188,7 @@ TEST_F(ClientSessionTest, stalled_output_queues_in_order_and_is_lost_past_the_bo
     EXPECT_EQ(events.failures, 0);
     EXPECT_FALSE(session.CheckStall(now + std::chrono::milliseconds(kSendStallMs + 1000)));
     EXPECT_EQ(events.failures, 1);
-    EXPECT_FALSE(
-        session.SendToServer("\x9C"
-                             "late"));
+    EXPECT_FALSE(session.SendToServer("\x95#"));
     EXPECT_FALSE(session.OnWritable());
     EXPECT_EQ(events.failures, 1);
 }
@@ -220,8 +204,7 @@ TEST(OpenSession, connects_to_the_settings_host_or_over_loopback_to_the_own_serv
     EXPECT_FALSE(ClientSession(state, nullptr).OpenSession(2000));
     state.ServerRunning = true;  // the own server is reached over loopback when the name fails
     EXPECT_TRUE(ClientSession(state, nullptr).OpenSession(2000));
-    state.settings.Host = "127.0.0.1";
-    state.settings.Port = 70000;
+    state.settings.Port = listener.LocalPort() + 65536;  // not cut down to the listener's port
     EXPECT_FALSE(ClientSession(state, nullptr).OpenSession(2000));
 }
 

@@ -1,6 +1,5 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -123,14 +122,11 @@ TEST_F(Connections, send_to_a_closed_peer_fails_without_a_signal) {
 }
 
 TEST_F(Connections, open_fails_on_a_closed_port_or_unresolvable_name_and_connects_by_name) {
-    net::Socket bound(::socket(AF_INET, SOCK_STREAM, 0));  // holds a port nobody listens on
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(bound.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::getsockname(bound.fd(), reinterpret_cast<sockaddr*>(&address), &length), 0);
-    EXPECT_FALSE(net::NetOpenConnection("127.0.0.1", ntohs(address.sin_port), 60000).valid());
+    net::Listener closed;  // a port nobody listens on once it is closed
+    ASSERT_TRUE(closed.Listen(0, "127.0.0.1"));
+    const std::uint16_t closedPort = closed.LocalPort();
+    closed.Close();
+    EXPECT_FALSE(net::NetOpenConnection("127.0.0.1", closedPort, 60000).valid());
     EXPECT_FALSE(net::NetOpenConnection("", port).valid());
     // A label over 63 characters cannot be put into a DNS query, so no query leaves the machine.
     EXPECT_FALSE(net::NetOpenConnection(std::string(70, 'x') + ".invalid", port).valid());

@@ -19,11 +19,9 @@ TEST(ReceivedName, reduces_every_received_name_to_a_file_inside_the_directory) {
     } cases[] = {
         {"../x", "x"},
         {"/etc/x", "x"},
-        {"a/b", "b"},
         {"..\\..\\win.ini", "win.ini"},
         {".", kUnnamed},
         {"..", kUnnamed},
-        {"", kUnnamed},
         {"dir/", kUnnamed},
         {std::string("ok\0/../../etc/passwd", 20), "ok"},
         {"tab\there\n", "tab_here_"},

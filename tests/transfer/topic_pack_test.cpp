@@ -72,35 +72,34 @@ TEST_F(TopicPack, refuses_bad_packs_without_leaving_the_bad_entry) {
     const struct {
         const char* what;
         std::string pack;
-        PackStatus first, second;
+        PackStatus status;
     } cases[] = {
-        {"header cut short", Le32(3) + "ab", PackStatus::Truncated, PackStatus::Truncated},
-        {"data cut short", Entry(3, "abc") + Le32(10) + Le32(10) + "abc", PackStatus::Entry,
+        {"header cut short", Le32(3) + "ab", PackStatus::Truncated},
+        {"data cut short after a sound entry", Entry(3, "abc") + Le32(10) + Le32(10) + "abc",
          PackStatus::Truncated},
-        {"stream unpacks to less", Entry(20'000, Deflated(text)), PackStatus::SizeMismatch,
+        {"stream unpacks to less", Entry(20'000, Deflated(text)), PackStatus::SizeMismatch},
+        {"bytes after the stream", Entry(10'000, Deflated(text) + "zz"), PackStatus::SizeMismatch},
+        {"stream cut inside", Entry(10'000, Deflated(text).substr(0, 10)),
          PackStatus::SizeMismatch},
-        {"bytes after the stream", Entry(10'000, Deflated(text) + "zz"), PackStatus::SizeMismatch,
-         PackStatus::SizeMismatch},
-        {"stream cut inside", Entry(10'000, Deflated(text).substr(0, 10)), PackStatus::SizeMismatch,
-         PackStatus::SizeMismatch},
-        {"not a stream", Entry(50, "this is no zlib stream"), PackStatus::Corrupt,
-         PackStatus::Corrupt},
+        {"not a stream", Entry(50, "this is no zlib stream"), PackStatus::Corrupt},
         {"more than the stored bytes can hold", Entry(60u << 20, Deflated("tiny")),
-         PackStatus::TooLarge, PackStatus::TooLarge},
-        {"above the entry limit", Entry(0xFFFFFFFF, Deflated(zeros)), PackStatus::TooLarge,
          PackStatus::TooLarge},
-        {"a bomb whose header lies", Entry(1000, Deflated(zeros)), PackStatus::SizeMismatch,
-         PackStatus::SizeMismatch},
+        {"above the entry limit", Entry(0xFFFFFFFF, Deflated(zeros)), PackStatus::TooLarge},
+        {"a bomb whose header lies", Entry(1000, Deflated(zeros)), PackStatus::SizeMismatch},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         transfer::PackReader reader(Write("pack", c.pack));
-        EXPECT_EQ(reader.Next(dir.file("a")), c.first) << c.what;
-        EXPECT_EQ(reader.Next(dir.file("b")), c.second) << c.what;
-        EXPECT_EQ(std::filesystem::exists(dir.file("a")), c.first == PackStatus::Entry) << c.what;
-        EXPECT_FALSE(std::filesystem::exists(dir.file("b"))) << c.what;
-        std::filesystem::remove(dir.file("a"));
+        PackStatus status = reader.Next(dir.file("out"));
+        if (status == PackStatus::Entry) {
+            EXPECT_EQ(ReadFileText(dir.file("out")), "abc");
+            std::filesystem::remove(dir.file("out"));
+            status = reader.Next(dir.file("out"));
+        }
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(reader.Next(dir.file("out")), c.status);  // and stays refused
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
-            << c.what << ": a temporary file was left";
+            << "the bad entry or a temporary file was left";
     }
 }
 
