@@ -96,26 +96,5 @@ TEST_F(LogonDialogTest, failure_dialog_names_user_host_and_port) {
     EXPECT_EQ(advice.textFormat(), Qt::PlainText) << "the <...> words must show literally";
 }
 
-TEST_F(LogonDialogTest, failure_dialog_keys_retry_start_the_server_or_cancel) {
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        FailureChoice choice;
-    } cases[] = {{Qt::Key_Return, Qt::NoModifier, FailureChoice::Retry},
-                 {Qt::Key_S, Qt::AltModifier, FailureChoice::StartServer},
-                 {Qt::Key_Escape, Qt::NoModifier, FailureChoice::Cancel}};
-    for (const auto& c : cases) {
-        ConnectionFailureDialog dialog("bob", "chat.example", 1805);
-        dialog.show();
-        // Shortcuts go to the active window only.
-        dialog.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        QTest::keyClick(&dialog, c.key, c.modifiers);
-        // A mnemonic presses the button visibly first: the click follows a moment later.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000)) << c.key;
-        EXPECT_EQ(dialog.Choice(), c.choice) << c.key;
-    }
-}
-
 }  // namespace
 }  // namespace talvoro::ui
