@@ -85,7 +85,6 @@ TEST_F(OptionsWiringTest, controls_load_from_the_settings_and_enable_each_other)
     EXPECT_FALSE(dialog.Check(&Form::autoOpen)->isEnabled());
     EXPECT_FALSE(dialog.Check(&Form::keepAlive)->isEnabled());  // a client: no server functions
     EXPECT_FALSE(dialog.CycleField().isEnabled());
-    EXPECT_FALSE(dialog.MinutesLabel().isEnabled());
 
     QTest::mouseClick(dialog.Check(&Form::fileReceiveOff), Qt::LeftButton);
     QTest::mouseClick(dialog.Check(&Form::awayMessage), Qt::LeftButton);
