@@ -109,13 +109,6 @@ TEST_F(LogonFlow, connect_takes_the_cleaned_fields) {
     Expect(0, {"Anonymous517@10.0.0.7:65535"}, 0);
 }
 
-TEST_F(LogonFlow, server_mode_starts_the_own_server_without_any_dialog) {
-    state.settings.ServerMode = 1;
-    state.settings.UserName = "  ";
-    steps.results = {0};
-    Expect(0, {"Anonymous517@thishost:1805+server"}, 1);
-}
-
 TEST_F(LogonFlow, start_server_after_failure_connects_to_the_own_server) {
     steps.results = {std::nullopt, 0};
     script.Dialog(kLogon, Pressing("connectButton"))
