@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QLabel>
 #include <QTest>
 #include <memory>
 
@@ -24,16 +23,13 @@ AboutBox* OpenAboutBox() {
     return nullptr;
 }
 
-TEST(AboutBox, animates_from_its_worker_while_the_window_waits_and_goes_in_every_way) {
+TEST(AboutBox, opens_once_over_the_disabled_window_and_goes_with_its_worker_in_every_way) {
     app::ProcessState state;
     auto window = std::make_unique<MainWindow>(state, EmbeddedImages(), MainWindowSetup{});
     window->Dispatch(app::cmd::kAbout);
     AboutBox* box = OpenAboutBox();
     ASSERT_NE(box, nullptr);
     EXPECT_FALSE(window->isEnabled());
-    EXPECT_TRUE(box->VersionLine().startsWith(QStringLiteral("Version 1.6.0.0, ")));
-    const int startY = box->LeftPicture().y();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return box->LeftPicture().y() != startY; }, 5000));
     window->Dispatch(app::cmd::kAbout);  // its worker still runs: no second box
     EXPECT_EQ(OpenAboutBox(), box);
 

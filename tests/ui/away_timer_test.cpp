@@ -1,4 +1,4 @@
-// The away timer with a shortened minute, and the one-tone-per-second limit of beeps.
+// The away timer with a shortened minute.
 
 #include "ui/away_timer.h"
 
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "support/qt_app.h"
-#include "ui/tone_player.h"
 
 namespace talvoro::ui {
 namespace {
@@ -55,7 +54,6 @@ TEST_F(AwayTimerTest, goes_away_after_the_period_and_a_send_makes_present_again)
 
 TEST_F(AwayTimerTest, without_the_setting_no_timer_runs_and_a_manual_away_stays) {
     settings.AwayMessage = 0;
-    settings.AwayTime = 0;  // clamped to one minute where used; never used here
     away.Arm();
     EXPECT_FALSE(away.Running());
     away.Toggle();
@@ -65,20 +63,6 @@ TEST_F(AwayTimerTest, without_the_setting_no_timer_runs_and_a_manual_away_stays)
     away.Toggle();
     EXPECT_EQ(status, OwnStatus::Present);
     EXPECT_EQ(sent, (std::vector<OwnStatus>{OwnStatus::Away, OwnStatus::Present}));
-}
-
-TEST(BeepLimiterTest, at_most_one_tone_per_second) {
-    const BeepLimiter::Clock::time_point t0{};
-    struct Case {
-        std::chrono::milliseconds at;
-        bool allowed;
-    };
-    const Case cases[] = {{0ms, true},     {50ms, false},  {999ms, false}, {1000ms, true},
-                          {1500ms, false}, {2999ms, true}, {3000ms, false}};
-    BeepLimiter limiter;
-    for (const Case& c : cases) {
-        EXPECT_EQ(limiter.Allow(t0 + c.at), c.allowed) << c.at.count();
-    }
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 #pragma once
-// A script of steps run from the event loop, for tests whose code under test runs loops of its
-// own (dialogs shown with exec(), the run procedure). Each step waits, polled every 5 ms, for its
-// condition and then acts from an event of its own, so that an action may itself open a modal
-// dialog. A dialog step waits for the active modal widget with a given object name or window
-// title. Once the deadline has passed, the script closes every modal widget and calls its give-up
-// action, so that a test whose script does not match what happens still ends. Test (GUI) thread
-// only.
+// A script of steps run from the event loop, for code under test that runs loops of its own
+// (dialogs shown with exec(), the run procedure). Each step waits, polled every 5 ms, for its
+// condition, then acts from an event of its own, so that an action may open a modal dialog. After
+// 20 s the script closes the modal widgets and calls its give-up action, so that a test whose
+// script does not match what happens still ends. Test (GUI) thread only.
 
 #include <QApplication>
 #include <QPointer>
@@ -25,9 +23,9 @@ class EventScript {
   public:
     using DialogAction = std::function<void(QWidget& dialog)>;
 
-    explicit EventScript(std::function<void()> giveUp = {},
-                         std::chrono::seconds deadline = std::chrono::seconds(20))
-        : giveUp_(std::move(giveUp)), deadline_(std::chrono::steady_clock::now() + deadline) {
+    explicit EventScript(std::function<void()> giveUp = {})
+        : giveUp_(std::move(giveUp)),
+          deadline_(std::chrono::steady_clock::now() + std::chrono::seconds(20)) {
         timer_.setInterval(5);
         QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { Poll(); });
         timer_.start();
@@ -39,7 +37,8 @@ class EventScript {
         return *this;
     }
 
-    // Waits for the dialog named `name` (not the one the previous dialog step acted on).
+    // Waits for the active modal widget whose object name or window title is `name` (not the one
+    // the previous dialog step acted on).
     EventScript& Dialog(const QString& name, DialogAction action) {
         auto found = std::make_shared<QPointer<QWidget>>();
         return Step(
@@ -68,13 +67,11 @@ class EventScript {
         std::function<void()> act;
     };
 
-    static bool Matches(const QWidget& widget, const QString& name) {
-        return widget.isVisible() && (widget.objectName() == name || widget.windowTitle() == name);
-    }
-
     QWidget* Find(const QString& name) const {
         QWidget* modal = QApplication::activeModalWidget();
-        return modal != nullptr && modal != lastDialog_ && Matches(*modal, name) ? modal : nullptr;
+        const bool named = modal != nullptr && modal->isVisible() &&
+                           (modal->objectName() == name || modal->windowTitle() == name);
+        return named && modal != lastDialog_ ? modal : nullptr;
     }
 
     void Poll() {

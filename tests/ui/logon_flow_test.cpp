@@ -31,7 +31,7 @@ class FakeSteps : public LogonSteps {
     // Records "user@host:port", with "+server" once the own server runs.
     std::optional<int> RunSession() override {
         attempts.push_back(settings_.UserName + "@" + settings_.Host + ":" +
-                           std::to_string(settings_.Port) + (serverStarted ? "+server" : ""));
+                           std::to_string(settings_.Port) + (serverStarts > 0 ? "+server" : ""));
         if (attempts.size() > 20) {
             return 99;  // a loop that never ends would be a fault; stop it here
         }
@@ -43,7 +43,6 @@ class FakeSteps : public LogonSteps {
     }
     std::optional<int> StartOwnServer() override {
         ++serverStarts;
-        serverStarted = true;
         return std::nullopt;
     }
     std::string HostName() override { return "thishost"; }
@@ -51,24 +50,10 @@ class FakeSteps : public LogonSteps {
     std::deque<std::optional<int>> results;  // one per attempt; nullopt (or none left): it fails
     Attempts attempts;
     int serverStarts = 0;
-    bool serverStarted = false;
 
   private:
     const app::Settings& settings_;
 };
-
-// Fills the logon dialog's fields (by object name) and presses Enter.
-EventScript::DialogAction Typing(std::vector<std::pair<const char*, const char*>> fields) {
-    return [fields](QWidget& dialog) {
-        QLineEdit* edit = nullptr;
-        for (const auto& [name, text] : fields) {
-            edit = dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
-            ASSERT_NE(edit, nullptr) << name;
-            edit->setText(QString::fromLatin1(text));
-        }
-        QTest::keyClick(edit, Qt::Key_Return);
-    };
-}
 
 constexpr char kLogon[] = "logonDialog";
 constexpr char kFailure[] = "connectionFailureDialog";
@@ -113,17 +98,15 @@ TEST_F(LogonFlow, escape_in_the_logon_dialog_ends_with_status_1) {
 // The typed fields are trimmed, the port is cut to 65535 and an empty alias is numbered.
 TEST_F(LogonFlow, connect_takes_the_cleaned_fields) {
     steps.results = {0};
-    script.Dialog(
-        kLogon,
-        Typing({{"userNameField", "   "}, {"hostField", " 10.0.0.7 "}, {"portField", "99999"}}));
+    script.Dialog(kLogon, [](QWidget& dialog) {
+        for (const auto& [name, text] : {std::pair{"userNameField", "   "},
+                                         {"hostField", " 10.0.0.7 "},
+                                         {"portField", "99999"}}) {
+            dialog.findChild<QLineEdit*>(QString::fromLatin1(name))->setText(text);
+        }
+        QTest::keyClick(&dialog, Qt::Key_Return);
+    });
     Expect(0, {"Anonymous517@10.0.0.7:65535"}, 0);
-}
-
-TEST_F(LogonFlow, server_mode_starts_the_own_server_without_any_dialog) {
-    state.settings.ServerMode = 1;
-    state.settings.UserName = "  ";
-    steps.results = {0};
-    Expect(0, {"Anonymous517@thishost:1805+server"}, 1);
 }
 
 TEST_F(LogonFlow, start_server_after_failure_connects_to_the_own_server) {
@@ -142,8 +125,8 @@ TEST_F(LogonFlow, auto_logon_goes_straight_to_connecting_and_cancel_connects_aga
     Expect(0, {"carol@chathost:1805", "carol@chathost:1805", "carol@chathost:1805"}, 0);
 }
 
-// The real steps: a host that does not resolve or refuses leads to the failure dialog, whose
-// Cancel shows the logon dialog again; nothing is built or logged for the failed attempt.
+// The real steps: a host that refuses leads to the failure dialog, whose Cancel shows the logon
+// dialog again; nothing is built or logged for the failed attempt.
 TEST(ProgramSteps, unreachable_host_leads_to_the_failure_dialog_and_a_taken_port_to_status_13) {
     talvoro::test::QtApp();
     talvoro::test::TempDir data;
@@ -151,12 +134,9 @@ TEST(ProgramSteps, unreachable_host_leads_to_the_failure_dialog_and_a_taken_port
     state.DataDir = data.dir();
     state.Log.emplace(data.file("Talvoro.log"));
     state.settings.UserName = "bob";
-    const std::pair<std::string, std::int32_t> hosts[] = {
-        {"no-such-host.invalid", 1805}, {"127.0.0.1", talvoro::test::FreeLoopbackPort()}};
-    for (const auto& [host, port] : hosts) {
-        SCOPED_TRACE(host);
-        state.settings.Host = host;
-        state.settings.Port = port;
+    state.settings.Host = "127.0.0.1";
+    state.settings.Port = talvoro::test::FreeLoopbackPort();
+    {
         ProgramLogonSteps steps(state, nullptr, 3000);
         EventScript script;
         script.Dialog(kLogon, Pressing("connectButton"))

@@ -43,14 +43,13 @@ class OperatorPack : public test::ChatFixture {
         }
     }
 
-    // Saves for real, counting the saves; notices are kept.
+    // Saves for real, counting the saves.
     void Attach(OperatorObserver& observer) {
         OperatorHandlers handlers;
         handlers.saveStickyTopics = [this](const std::string& dir, const auto& topics) {
             ++saves;
             return SaveStickyTopics(ctx(), dir, topics);
         };
-        handlers.showNotice = [this](const std::string& text) { notice = text; };
         observer.Attach(std::move(handlers));
     }
 
@@ -73,7 +72,6 @@ class OperatorPack : public test::ChatFixture {
     }
 
     int saves = 0;
-    std::string notice;
     test::TempDir temp;
     const std::string work = temp.dir();
     server::StickyTopicsRequest request{
@@ -100,10 +98,6 @@ TEST_F(OperatorPack, saves_topics_with_text_under_the_views_a_newcomer_shows_and
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work),
                             std::filesystem::directory_iterator()),
               1);
-
-    observer.ShowServerNotice("New client has been sent to bob");
-    gui.RunPending();
-    EXPECT_EQ(notice, "New client has been sent to bob");
 }
 
 TEST_F(OperatorPack, a_window_that_does_not_answer_in_time_gives_no_pack_and_saves_nothing_later) {

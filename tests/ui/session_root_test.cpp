@@ -1,5 +1,6 @@
-// The session root on Qt's event loop, against a hand-driven server socket on loopback. A script of
-// steps runs inside the loop; each step waits (bounded) for its condition and then acts.
+// The session root on Qt's event loop, against a server socket on loopback that the test drives by
+// hand. A script of steps runs inside the loop; each step waits (bounded) for its condition, then
+// acts.
 
 #include "ui/session_root.h"
 
@@ -33,10 +34,12 @@ using test::EventScript;
 class SessionRootTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        ASSERT_TRUE(listener.Listen(0, "127.0.0.1"));
         state.DataDir = data.dir();
         state.Log.emplace(data.file("Talvoro.log"));
         state.settings.UserName = "bob";
         state.settings.Host = "127.0.0.1";
+        state.settings.Port = listener.LocalPort();
         state.settings.AwayMessage = 0;
         state.settings.FlashOnMessage = 0;
         services.gui = &gui;
@@ -44,6 +47,16 @@ class SessionRootTest : public ::testing::Test {
 
     std::vector<std::string> Log() const {
         return talvoro::test::LogLines(data.file("Talvoro.log"));
+    }
+    // Non-blocking: true once the client is accepted.
+    bool Accepted() {
+        if (!client.valid()) {
+            client = listener.Accept();
+        }
+        return client.valid();
+    }
+    void Send(const std::string& payload) {
+        ASSERT_TRUE(net::NetSend(client.fd(), *net::EncodeFrame(0, payload)));
     }
     // Runs the loop with `script` and expects a normal end with every step taken.
     void RunToTheEnd(SessionRoot& loop) {
@@ -58,38 +71,13 @@ class SessionRootTest : public ::testing::Test {
     QtGuiQueue gui;
     RunServices services;
     EventScript script{[this] { state.QuitRequested = true; }};
-};
-
-// A server socket driven by hand: accepts the client and sends it frames.
-class HandServer {
-  public:
-    HandServer() { listener_.Listen(0, "127.0.0.1"); }
-    std::uint16_t Port() const { return listener_.LocalPort(); }
-
-    // Non-blocking: true once the client is accepted.
-    bool Accepted() {
-        if (!client_.valid()) {
-            client_ = listener_.Accept();
-        }
-        return client_.valid();
-    }
-    void Send(const std::string& payload) {
-        const std::optional<std::string> frame = net::EncodeFrame(0, payload);
-        ASSERT_TRUE(frame.has_value());
-        ASSERT_TRUE(net::NetSend(client_.fd(), *frame));
-    }
-    void CloseClient() { client_.reset(); }
-
-  private:
-    net::Listener listener_;
-    net::Socket client_;
+    net::Listener listener;
+    net::Socket client;  // the program's connection, server side
 };
 
 // Ticks, new content, the focus after a row click and a tab switch; then the lost server's
 // question, which SIGTERM cancels: the program ends in order without a new instance.
 TEST_F(SessionRootTest, client_session_ticks_marks_new_content_and_asks_when_the_server_is_lost) {
-    HandServer server;
-    state.settings.Port = server.Port();
     app::TerminationSignals termination;
     services.termination = &termination;
     SessionRoot loop(state, services);
@@ -99,12 +87,12 @@ TEST_F(SessionRootTest, client_session_ticks_marks_new_content_and_asks_when_the
     const auto inputFocused = [&loop] {
         return QApplication::focusWidget() == &loop.Window()->Input();
     };
-    script.Step("accepted", [&] { return server.Accepted(); })
+    script.Step("accepted", [&] { return Accepted(); })
         .Step(
             "window shown and active",
             [&] { return loop.Window() != nullptr && loop.Window()->isActiveWindow(); },
             [&] {
-                server.Send(net::UserRoster{{{2, 0, "bob", 0, "", 1600}}, 1600}.Encode());
+                Send(net::UserRoster{{{2, 0, "bob", 0, "", 1600}}, 1600}.Encode());
             })
         .Step(
             "first tick",
@@ -120,12 +108,12 @@ TEST_F(SessionRootTest, client_session_ticks_marks_new_content_and_asks_when_the
                 list.setFocus();
                 loop.Window()->Dispatch(app::cmd::kSelectTabBase);  // Alt+1
                 EXPECT_TRUE(inputFocused());
-                server.Send(net::ServerNotice{"** notice one"}.Encode());
+                Send(net::ServerNotice{"** notice one"}.Encode());
             })
         .Step(
             "new content marked",
             [&] { return state.MessageCount == 2 && state.UnreadTabs[0] == 1; },
-            [&] { server.CloseClient(); })
+            [&] { client.reset(); })
         .Dialog("Talvoro: Network Troubles", [](QWidget&) { std::raise(SIGTERM); });
     RunToTheEnd(loop);
     const std::vector<std::string> lines = Log();
@@ -137,17 +125,15 @@ TEST_F(SessionRootTest, client_session_ticks_marks_new_content_and_asks_when_the
 // The server refuses and closes at once, as it does: the refusal's box is the only box, also
 // while the close is read behind it, and OK ends the program in order.
 TEST_F(SessionRootTest, refusal_then_close_shows_one_box_and_ends_without_a_reconnect_question) {
-    HandServer server;
-    state.settings.Port = server.Port();
     SessionRoot loop(state, services);
     QPointer<QWidget> refusal;
     QElapsedTimer boxOpen;
     script
         .Step(
-            "accepted", [&] { return server.Accepted(); },
+            "accepted", [&] { return Accepted(); },
             [&] {
-                server.Send(net::Refusal{"** Server has been terminated!"}.Encode());
-                server.CloseClient();
+                Send(net::Refusal{"** Server has been terminated!"}.Encode());
+                client.reset();
             })
         .Dialog(QStringLiteral("Talvoro: Error connecting to server"),
                 [&](QWidget& box) {

