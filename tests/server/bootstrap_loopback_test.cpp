@@ -115,6 +115,12 @@ TEST_F(Bootstrap, version_push_goes_to_a_reachable_file_server_else_refuses_as_w
             EXPECT_TRUE(observer.HasLine(LineTarget::MainView,
                                          "** Sending new client version 1.6.0.0 to "
                                          "old\n** Please be patient ... ("));
+            // The operator is told when the push is through.
+            EXPECT_TRUE(WaitUntil([&] {
+                return std::ranges::any_of(observer.seen().notices, [](const std::string& n) {
+                    return n.starts_with("New client has been sent to old (");
+                });
+            }));
         } else {
             EXPECT_EQ(old->ReceiveMessage<net::Refusal>(), net::Refusal{kTooOld});
             EXPECT_TRUE(Logged(std::string("old (") + address +

@@ -45,6 +45,7 @@ class RecordingObserver final : public ServerObserver {
         std::vector<std::pair<LineTarget, std::string>> lines;
         std::vector<QuitAnswer> questions;
         std::vector<File> files;
+        std::vector<std::string> notices;
         int quits = 0;
     };
 
@@ -58,7 +59,9 @@ class RecordingObserver final : public ServerObserver {
     void ShowServerLine(LineTarget target, std::string line) override {
         Locked([&](Seen& seen) { seen.lines.emplace_back(target, std::move(line)); });
     }
-    void ShowServerNotice(std::string) override {}
+    void ShowServerNotice(std::string notice) override {
+        Locked([&](Seen& seen) { seen.notices.push_back(std::move(notice)); });
+    }
     void ClearOperatorInput() override {}
     void AskQuitQuestion(QuitAnswer answer) override {
         Locked([&](Seen& seen) { seen.questions.push_back(std::move(answer)); });
